@@ -1,0 +1,37 @@
+# The README's two commands: `make run` and `make test`. Each installs what is missing first.
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build run test check-sanitizers bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	@cmake --preset default >/dev/null
+	@cmake --build build -j$(JOBS)
+
+run: build
+	@scripts/demo
+
+test: build
+	@ctest --test-dir build --output-on-failure -j$(JOBS) --timeout 300
+	@$(MAKE) --no-print-directory check-sanitizers
+
+# The core tests again under AddressSanitizer+UBSan and ThreadSanitizer.
+check-sanitizers: deps
+	@for preset in asan tsan; do \
+	  cmake --preset $$preset >/dev/null && \
+	  cmake --build build-$$preset -j$(JOBS) --target quarrow_core_tests && \
+	  ctest --test-dir build-$$preset --output-on-failure -j$(JOBS) --timeout 300 || exit 1; \
+	done
+
+bench:
+	@scripts/install-deps --bench
+	@cmake --preset default >/dev/null
+	@cmake --build build -j$(JOBS)
+	@scripts/bench
+
+clean:
+	@rm -rf build build-asan build-tsan

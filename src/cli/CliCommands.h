@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+namespace quarrow::cli {
+
+// Exit codes of quarrow-cli.
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;      // a scan could not connect or enter "/", a file was damaged
+constexpr int kExitUsage = 2;       // bad arguments
+constexpr int kExitInterrupted = 130;
+
+// `programDir` and `description` are Windows-1251 text.
+int RunScan(const std::string& programDir, const std::string& description);
+int RunResume(const std::string& programDir, const std::string& resumeFile,
+              const std::string& snapshotFile);
+int RunDump(const std::string& file);
+
+// The identification string sent by scans the tool starts.
+inline constexpr const char* kIdentText = "Quarrowbrisk";
+
+// Console output: system text (Windows-1251) converted to UTF-8.
+void PrintOut(const std::string& cp1251Line);
+void PrintErr(const std::string& cp1251Line);
+
+}  // namespace quarrow::cli

@@ -1,0 +1,197 @@
+#include <csignal>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+
+#include "cli/CliCommands.h"
+#include "engine/ClosePage.h"
+#include "engine/CommandLine.h"
+#include "engine/EngineContext.h"
+#include "engine/ProgramFolders.h"
+#include "engine/ResumeJob.h"
+#include "engine/TMonDirThread.h"
+
+namespace quarrow::cli {
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void onSignal(int) { interrupted = 1; }
+
+void installSignalHandlers() {
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// Stands in for the window's timers: a worker's enable() wakes the status loop, and any number
+// of calls before the loop looks coalesce into one wake-up.
+class ConsoleTimer : public Notifier {
+public:
+    void enable() override {
+        {
+            std::lock_guard lock(mutex_);
+            pending_ = true;
+        }
+        wake_.notify_one();
+    }
+
+    // Waits up to `timeout` for a wake-up and consumes it.
+    void wait(std::chrono::milliseconds timeout) {
+        std::unique_lock lock(mutex_);
+        wake_.wait_for(lock, timeout, [&] { return pending_; });
+        pending_ = false;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool pending_ = false;
+};
+
+class ConsoleHooks : public CommandLineHooks {
+public:
+    explicit ConsoleHooks(std::shared_ptr<ConsoleTimer> timer) : timer_(std::move(timer)) {}
+    void CreatePage(int, TFtpMain& job) override {
+        std::lock_guard lock(job.Lock);
+        job.ProgressTimer = timer_;
+        job.FinishTimer = timer_;
+    }
+
+private:
+    std::shared_ptr<ConsoleTimer> timer_;
+};
+
+std::string oneLine(std::string text) {
+    for (auto at = text.find('\r'); at != std::string::npos; at = text.find('\r', at))
+        text.replace(at, 1, " | ");
+    return text;
+}
+
+// Prints each job's status and save error when they changed since the last look.
+class StatusPrinter {
+public:
+    void print(EngineContext& context, const std::vector<int>& jobs) {
+        for (const int number : jobs) {
+            const auto job = context.Jobs.at(number);
+            if (!job) continue;
+            report(number, "", job->statusText(), shownStatus_[number]);
+            report(number, "error: ", job->saveError(), shownError_[number]);
+        }
+    }
+
+private:
+    static void report(int number, const char* prefix, const std::string& text,
+                       std::string& shown) {
+        if (text == shown) return;
+        shown = text;
+        if (!text.empty()) PrintErr("job " + std::to_string(number + 1) + ": " + prefix + oneLine(text));
+    }
+
+    std::map<int, std::string> shownStatus_;
+    std::map<int, std::string> shownError_;
+};
+
+void stopAll(EngineContext& context, const std::vector<int>& jobs) {
+    const auto pump = [] { std::this_thread::sleep_for(std::chrono::milliseconds(10)); };
+    for (std::size_t i = 0; i < jobs.size(); ++i)
+        ClosePage(context, jobs[i], i + 1 == jobs.size(), pump);
+}
+
+bool failed(const TFtpMain& job) {
+    const WalkOutcome outcome = job.Outcome.load();
+    return outcome == WalkOutcome::NoLibrary || outcome == WalkOutcome::NoHost ||
+           outcome == WalkOutcome::NoRootDir || !job.saveError().empty();
+}
+
+int summarise(EngineContext& context, const std::vector<int>& jobs) {
+    int code = kExitOk;
+    for (const int number : jobs) {
+        const auto job = context.Jobs.at(number);
+        if (!job) continue;
+        PrintOut("job " + std::to_string(number + 1) + ": ftp://" + job->Server + job->Path +
+                 "  files: " + std::to_string(job->fileCount()) +
+                 "  folders: " + std::to_string(job->dirQueueSize()) +
+                 "  snapshot: " + job->SnapshotBase + ".qrnet" +
+                 (job->Outcome.load() == WalkOutcome::Walked ? "" : "  (not walked)"));
+        if (failed(*job)) code = kExitFailed;
+    }
+    return code;
+}
+
+// Sets up the engine as the window program does at start-up: data folders, ignore list,
+// comment and language of the program folder.
+void prepare(EngineContext& context) {
+    CreateDataFolders(context.ProgramDir);
+    context.setIgnoreList(LoadTxtList(context.ProgramDir, "Ignore.txt"));
+    context.setCommentLines(LoadTxtList(context.ProgramDir, "Coment.txt"));
+    context.setTexts(LoadThreadTexts(context.ProgramDir));
+    installSignalHandlers();
+}
+
+// Shows the scans' progress until they end or the user interrupts, and gives the exit code.
+int supervise(EngineContext& context, const std::vector<int>& jobs, ConsoleTimer& timer) {
+    StatusPrinter printer;
+    while (context.workersRunning() && !interrupted) {
+        timer.wait(std::chrono::milliseconds(100));
+        printer.print(context, jobs);
+    }
+    if (interrupted) {
+        stopAll(context, jobs);
+        context.waitForWorkers();
+        PrintErr("quarrow-cli: interrupted; the last saved snapshot and resume files are kept");
+        return kExitInterrupted;
+    }
+    context.waitForWorkers();
+    printer.print(context, jobs);
+    return summarise(context, jobs);
+}
+
+}  // namespace
+
+int RunScan(const std::string& programDir, const std::string& description) {
+    EngineContext context(programDir);
+    prepare(context);
+    auto timer = std::make_shared<ConsoleTimer>();
+    ConsoleHooks hooks(timer);
+    const CommandLineResult started = CommandLineHandler(context, description, hooks);
+    if (!started.ok) PrintErr("quarrow-cli: " + started.error);
+    if (started.ok && started.jobs.empty()) {
+        PrintErr("quarrow-cli: no scan described (a description needs [server=HOST])");
+        return kExitUsage;
+    }
+    const int code = supervise(context, started.jobs, *timer);
+    return started.ok || code == kExitInterrupted ? code : kExitUsage;
+}
+
+int RunResume(const std::string& programDir, const std::string& resumeFile,
+              const std::string& snapshotFile) {
+    EngineContext context(programDir);
+    prepare(context);
+    auto timer = std::make_shared<ConsoleTimer>();
+    ConsoleHooks hooks(timer);
+    const int number = context.Jobs.add();
+    const auto job = context.Jobs.at(number);
+    ResumeChoice choice{resumeFile, snapshotFile, kIdentText};
+    std::string error;
+    switch (FillJobFromResume(context, *job, choice, error)) {
+        case ResumeFillResult::Filled:
+            break;
+        case ResumeFillResult::BadPort:
+            PrintErr("quarrow-cli: " + resumeFile + ": " + error);
+            return kExitUsage;
+        default:
+            PrintErr("quarrow-cli: " + resumeFile + ": " + error);
+            return kExitFailed;
+    }
+    job->Connected.store(true);
+    hooks.CreatePage(number, *job);
+    job->Connected.store(false);
+    context.CurrentJob.store(number);
+    TMonDirThread::Create(context, number, true);
+    return supervise(context, {number}, *timer);
+}
+
+}  // namespace quarrow::cli

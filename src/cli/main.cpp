@@ -1,0 +1,107 @@
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/CliCommands.h"
+#include "platform/Cp1251.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+constexpr const char* kHelp = R"(quarrow-cli - headless front end of Quarrow, the FTP server scanner
+
+Usage:
+  quarrow-cli [--program-dir DIR] scan DESCRIPTION
+  quarrow-cli [--program-dir DIR] resume RESUMEFILE SNAPSHOT
+  quarrow-cli dump FILE
+  quarrow-cli --help
+
+Options:
+  --program-dir DIR  The program folder: data folders TXT/, Session/, Arhive/ live there, and
+                     the language comes from its quarrow.ini. Default: this executable's folder.
+
+scan DESCRIPTION
+  Runs the scans of a command-line description, exactly as the window program's command line
+  does, and exits when every scan has ended. DESCRIPTION is one argument of bracketed keywords
+  (quote it for the shell); keywords are case-sensitive, the first occurrence counts, and a
+  value runs from "=" to the next "]":
+    [server=HOST]        host to scan (required; a leading "ftp://" is removed)
+    [path=FOLDER]        start folder, default "/"; slashes are added before and after
+    [mask=MASKS]         extension masks one after another, e.g. *.mp3*.ogg; default *.*
+    [port=N]             TCP port, default 21
+    [user=NAME]          login name, default anonymous
+    [password=TEXT]      password, default us@site
+    [savefilename=PATH]  snapshot to write (extension replaced by .qrnet; every %date% becomes
+                         dd.mm.yyyy); default DIR/Arhive/HOST_dd.mm.yyyy.qrnet
+    [nodirchild]         list only the start folder, do not enter subfolders
+    [loadfile=FILE]      take the descriptions from FILE, one per line (each line one scan)
+    [hide], [nostartspyall], [startspyallinstart]
+                         window and watch-list keywords: accepted and ignored here
+  The ignore list TXT/Ignore.txt and the comment TXT/Coment.txt of the program folder apply.
+  While it scans, the snapshot and the resume file (DIR/Session/NAME_HOST_DATE.qrsftp) are
+  rewritten as it goes; Ctrl+C stops every scan, leaving the last saved files complete.
+  Status lines go to stderr, a summary per scan to stdout.
+  Exit: 0 all scans walked; 1 a scan could not connect or enter "/", or a file could not be
+  written; 2 bad arguments (unknown command, bad port, unreadable load file); 130 interrupted.
+
+resume RESUMEFILE SNAPSHOT
+  Continues the interrupted scan a resume file (.qrsftp, in DIR/Session/) describes, with its
+  login, queue and results, writing the snapshot SNAPSHOT (extension replaced by .qrnet) and a
+  new resume file; the folder that was being listed is listed again. Exit codes as for scan.
+
+dump FILE
+  Prints a snapshot (.qrnet) or resume file (.qrsftp) as UTF-8 text: "H<TAB>line" for each
+  header line, "Q<TAB>folder" for each queued folder of a resume file, "F<TAB>folder<TAB>name"
+  for each file. Exit 1 with a message when the file is missing or damaged.
+)";
+
+std::string executableDir() {
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (length <= 0) return "./";
+    return quarrow::folderOf(quarrow::systemPath(std::string(buffer, static_cast<size_t>(length))));
+}
+
+int usage(const std::string& message) {
+    std::fprintf(stderr, "quarrow-cli: %s\nTry 'quarrow-cli --help'.\n", message.c_str());
+    return quarrow::cli::kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string programDir;
+    std::size_t i = 0;
+    if (i < args.size() && (args[i] == "--help" || args[i] == "-h")) {
+        std::fputs(kHelp, stdout);
+        return quarrow::cli::kExitOk;
+    }
+    if (i < args.size() && args[i] == "--program-dir") {
+        if (i + 1 >= args.size()) return usage("--program-dir needs a folder");
+        programDir = quarrow::systemPath(args[i + 1]);
+        if (!programDir.ends_with('/')) programDir += '/';
+        i += 2;
+    }
+    if (programDir.empty()) programDir = executableDir();
+    if (i >= args.size()) return usage("no command given");
+    const std::string command = args[i++];
+    const std::size_t operands = args.size() - i;
+    if (command == "scan") {
+        if (operands != 1) return usage("scan takes one DESCRIPTION argument");
+        return quarrow::cli::RunScan(programDir, quarrow::utf8ToCp1251(args[i]));
+    }
+    if (command == "resume") {
+        if (operands != 2) return usage("resume takes RESUMEFILE and SNAPSHOT");
+        return quarrow::cli::RunResume(programDir, quarrow::systemPath(args[i]),
+                                       quarrow::systemPath(args[i + 1]));
+    }
+    if (command == "dump") {
+        if (operands != 1) return usage("dump takes one FILE argument");
+        return quarrow::cli::RunDump(quarrow::systemPath(args[i]));
+    }
+    return usage("unknown command '" + command + "'");
+}

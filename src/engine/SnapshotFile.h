@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/StringList.h"
+
+namespace quarrow {
+
+// One snapshot as read from disk. `dirs` line i is the folder of `names` line i: either a full
+// path (it contains "/") or the decimal index of an earlier line holding the path.
+struct SnapshotData {
+    std::string entryName;
+    std::vector<std::string> header;
+    // Only snapshots whose first header line contains "ftp" carry file lists; the others
+    // describe local folders and their lists stay empty.
+    bool isFtp = false;
+    StringList dirs;
+    StringList names;
+};
+
+// Unpacks the container and reads the header, folder and name blocks. The folder and name
+// blocks must be equally long and every back-reference must resolve; bytes after the last
+// block are ignored. On failure `out` is untouched and `error` starts "snapshot damaged:".
+bool parseSnapshot(std::string_view fileBytes, SnapshotData& out, std::string* error);
+bool readSnapshotFile(std::string_view path, SnapshotData& out, std::string* error);
+
+// The full folder of file i: the line itself, or the line its back-reference names. False
+// for an index out of range, a reference that is not a plain decimal, points to itself or a
+// later line, or names a line that is itself a reference.
+bool resolveFolder(const StringList& dirs, std::size_t i, std::string_view& folder);
+// Checks every line; the message names the first bad line (callers add which file).
+bool validateBackReferences(const StringList& dirs, std::string* error);
+// Folder and name lists must pair up line by line, with valid back-references.
+bool checkFileLists(const StringList& dirs, const StringList& names, std::string* error);
+
+// The three list blocks of a snapshot, ready to be packed.
+std::string buildSnapshotContent(const std::vector<std::string>& header, const StringList& dirs,
+                                 const StringList& names);
+
+}  // namespace quarrow

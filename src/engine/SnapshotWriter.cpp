@@ -1,0 +1,158 @@
+#include "engine/SnapshotWriter.h"
+
+#include "engine/EngineContext.h"
+#include "engine/ResumeFile.h"
+#include "engine/SnapshotContainer.h"
+#include "engine/SnapshotFile.h"
+#include "engine/SnapshotHeader.h"
+#include "engine/TextExport.h"
+#include "platform/Cp1251.h"
+#include "platform/DateTimeText.h"
+#include "platform/FileSystem.h"
+
+namespace quarrow {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// After a progress write the job's next one waits this many times as long as the write took,
+// which keeps the writer's share of the machine small on big scans.
+constexpr int kPauseFactor = 3;
+
+bool stopped(const EngineContext& context, const TFtpMain& job) {
+    return context.Jobs.LastJobIndex() == -1 || job.StopRequested.load() || job.PageClosed.load();
+}
+
+void copyResults(const TFtpMain& job, std::size_t count, StringList& dirs, StringList& names) {
+    std::lock_guard lock(job.Lock);
+    count = std::min({count, job.FileDirs.size(), job.FileNames.size()});
+    dirs.assignPrefix(job.FileDirs, count);
+    names.assignPrefix(job.FileNames, count);
+}
+
+SnapshotHeaderTexts headerTexts(const ThreadTexts& texts) {
+    return {texts.dataftpserver, texts.timecreate, texts.countfilet, texts.nologin};
+}
+
+}  // namespace
+
+SnapshotWriter::SnapshotWriter(EngineContext& context)
+    : context_(context), thread_([this] { run(); }) {}
+
+SnapshotWriter::~SnapshotWriter() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+bool SnapshotWriter::readyFor(const std::shared_ptr<TFtpMain>& job) {
+    std::lock_guard lock(mutex_);
+    const auto found = states_.find(job);
+    if (found == states_.end()) return true;
+    return found->second.outstanding == 0 && Clock::now() >= found->second.nextAllowed;
+}
+
+void SnapshotWriter::submit(SaveRequest request) {
+    {
+        std::lock_guard lock(mutex_);
+        ++states_[request.job].outstanding;
+        queue_.push_back(std::move(request));
+    }
+    wake_.notify_all();
+}
+
+void SnapshotWriter::waitFor(const std::shared_ptr<TFtpMain>& job) {
+    std::unique_lock lock(mutex_);
+    done_.wait(lock, [&] {
+        const auto found = states_.find(job);
+        return found == states_.end() || found->second.outstanding == 0;
+    });
+}
+
+void SnapshotWriter::run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+        if (queue_.empty()) return;
+        SaveRequest request = std::move(queue_.front());
+        queue_.pop_front();
+        lock.unlock();
+        const auto started = Clock::now();
+        process(request);
+        const auto finished = Clock::now();
+        lock.lock();
+        JobState& state = states_[request.job];
+        --state.outstanding;
+        state.nextAllowed = finished + (finished - started) * kPauseFactor;
+        // Forget jobs that have nothing waiting and whose pause is over.
+        std::erase_if(states_, [&](const auto& entry) {
+            return entry.second.outstanding == 0 && entry.second.nextAllowed <= finished;
+        });
+        done_.notify_all();
+    }
+}
+
+void SnapshotWriter::waitForArchive() {
+    while (context_.ArchiveBusy.load()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
+
+void SnapshotWriter::process(const SaveRequest& request) {
+    TFtpMain& job = *request.job;
+    waitForArchive();
+    context_.WriterBusy.store(true);
+    // Checked after WriterBusy is set: a page close sets StopRequested before it waits for
+    // WriterBusy, so either it waits for this save or this save sees the request and stops.
+    StringList dirs, names;
+    copyResults(job, request.fileCount, dirs, names);
+    const bool written = !stopped(context_, job) && write(request, dirs, names);
+    context_.WriterBusy.store(false);
+    if (written && request.final && job.TextExport != 0) {
+        const std::string path = job.SaveFileName + ".txt";
+        std::string error;
+        if (!writeFileAtomic(path, path + "tmp",
+                             buildTextExport(job.TextExport, job.Server, dirs, names), &error))
+            job.setSaveError(context_.Texts()->infosaveerror + utf8ToCp1251(error));
+    }
+}
+
+bool SnapshotWriter::write(const SaveRequest& request, StringList& dirs, StringList& names) {
+    TFtpMain& job = *request.job;
+    const auto texts = context_.Texts();
+    const auto comments = context_.CommentLines();
+    const auto header = buildSnapshotHeader(headerTexts(*texts), job.Server, job.Path,
+                                            names.size(), job.UserName, *comments, job.Mask,
+                                            formatStamp(std::time(nullptr)));
+    const std::string snapshotPath = job.SnapshotBase + ".qrnet";
+    const std::string packed =
+        packSnapshot(fileNameOf(snapshotPath), buildSnapshotContent(header, dirs, names));
+    if (stopped(context_, job)) return false;
+
+    std::string error;
+    makeDirectories(folderOf(snapshotPath));
+    bool ok = writeFileAtomic(snapshotPath, job.SnapshotBase + "1tmp", packed, &error);
+    if (ok && !request.final && !stopped(context_, job)) {
+        ResumeData resume;
+        resume.header =
+            buildResumeHeader(job.StartStamp, job.Server, job.Path, job.Mask, request.currentDir,
+                              job.UserName, job.Password, job.Port, *comments);
+        resume.dirQueue = request.dirQueue;
+        resume.fileDirs = std::move(dirs);
+        resume.fileNames = std::move(names);
+        ok = writeFileAtomic(job.ResumeBase + ".qrsftp", job.ResumeBase + "tmp",
+                             buildResumeFile(resume), &error);
+        dirs = std::move(resume.fileDirs);
+        names = std::move(resume.fileNames);
+    }
+    if (!ok) {
+        job.setSaveError(texts->infosaveerror + utf8ToCp1251(error));
+        job.enableProgressTimer();
+    } else if (!job.saveError().empty()) {
+        job.setSaveError({});
+    }
+    return ok;
+}
+
+}  // namespace quarrow

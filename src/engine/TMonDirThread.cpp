@@ -1,0 +1,327 @@
+#include "engine/TMonDirThread.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "engine/EngineContext.h"
+#include "engine/Masks.h"
+#include "engine/SortSnapshot.h"
+#include "platform/Cp1251.h"
+#include "platform/FtpSession.h"
+
+namespace quarrow {
+namespace {
+
+// Once this many files are listed, file entries wake the window only every this many entries.
+constexpr std::size_t kEagerProgressFiles = 100;
+constexpr int kProgressEvery = 31;
+// The skip rule: with this many files found, a folder that brought no more than one file and
+// one subfolder since the last save is not saved.
+constexpr std::size_t kSkipRuleFiles = 100;
+constexpr int kSaveThreshold = 1;
+
+// Names that would break the line-based lists of the result files are left out.
+bool storableName(std::string_view name) {
+    return name.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
+bool ignored(std::string_view folderName, const std::vector<std::string>& ignoreList) {
+    const std::string upper = upperCp1251(folderName);
+    for (const auto& entry : ignoreList) {
+        if (!entry.empty() && upper.starts_with(upperCp1251(entry))) return true;
+    }
+    return false;
+}
+
+void lowerPriority() {
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 1);
+}
+
+}  // namespace
+
+void TMonDirThread::Create(EngineContext& context, int jobNumber, bool resume) {
+    auto walker = std::shared_ptr<TMonDirThread>(new TMonDirThread(context, jobNumber, resume));
+    context.startWorker([walker] { walker->Execute(); });
+}
+
+TMonDirThread::TMonDirThread(EngineContext& context, int jobNumber, bool resume)
+    : context_(context), jobNumber_(jobNumber), resume_(resume) {
+    const auto job = Job();
+    if (!job) return;
+    std::lock_guard lock(job->Lock);
+    for (std::size_t i = 0; i < job->DirQueue.size(); ++i) {
+        queuedFolders_.insert(upperCp1251(job->DirQueue[i]));
+        if (resume_ && resumeIndex_ < 0 && equalsNoCase(job->DirQueue[i], job->CurrentDir))
+            resumeIndex_ = static_cast<long>(i);
+    }
+}
+
+std::shared_ptr<TFtpMain> TMonDirThread::Job() const { return context_.Jobs.at(jobNumber_); }
+
+void TMonDirThread::SetStatus(TFtpMain& job, std::string text) {
+    job.setStatusText(std::move(text));
+    job.enableProgressTimer();
+}
+
+void TMonDirThread::PublishSession(TFtpMain& job) {
+    {
+        std::lock_guard lock(job.Lock);
+        job.InetHandle = session_;
+        job.FtpHandle = session_;
+    }
+    if (job.StopRequested.load()) session_->close();
+}
+
+void TMonDirThread::CloseSession(TFtpMain& job) {
+    if (session_) session_->close();
+    job.Connected.store(false);
+}
+
+void TMonDirThread::Execute() {
+    if (jobNumber_ >= 3) lowerPriority();
+    entryCounter_ = 0;
+    if (auto job = Job()) {
+        job->Running.store(true);
+        job->Outcome.store(WalkOutcome::Running);
+    } else {
+        return;
+    }
+    ConnectAndWalk();
+
+    const auto job = Job();
+    if (!job) return;
+    job->Running.store(false);
+    job->Connected.store(false);
+    if (job->StopRequested.load()) {
+        job->Outcome.store(WalkOutcome::Stopped);
+    } else {
+        if (job->Outcome.load() == WalkOutcome::Running) job->Outcome.store(WalkOutcome::Walked);
+        FlushProgress(job);
+        if (context_.EndSortEnabled.load() && !job->Sorted.load()) {
+            FinalSave(job);
+            if (job->fileCount() > 0 && job->HasListing.load())
+                SortSnapshot(job->SnapshotBase + ".qrnet", false);
+        }
+    }
+    job->HasListing.store(false);
+    if (!job->PageClosed.load()) {
+        job->enableProgressTimer();
+        job->enableFinishTimer();
+    }
+}
+
+void TMonDirThread::ConnectAndWalk() {
+    auto job = Job();
+    if (!job) return;
+    const auto texts = context_.Texts();
+    const std::string display = job->Server + "/" + job->Path;
+    const std::string host = "Host \"" + job->Server + "\" ";
+
+    job->HasListing.store(false);
+    SetStatus(*job, texts->infojointserver + job->Server);
+
+    session_ = std::make_shared<FtpSession>(upperCp1251(job->Ident));
+    if (!(job = Job())) return;
+    job->Connected.store(true);
+    PublishSession(*job);
+    if (!session_->valid()) {
+        job->Connected.store(false);
+        job->Outcome.store(WalkOutcome::NoLibrary);
+        SetStatus(*job, texts->infojointnodll);
+        return;
+    }
+
+    const bool loggedIn = session_->connect(job->Server, job->Port, job->UserName, job->Password);
+    if (!(job = Job()) || job->StopRequested.load()) return;
+    job->Connected.store(true);
+    if (!loggedIn) {
+        CloseSession(*job);
+        job->Outcome.store(WalkOutcome::NoHost);
+        SetStatus(*job, host + texts->infojointnohost);
+        return;
+    }
+    SetStatus(*job, host + texts->infojointhost);
+
+    const bool atRoot = session_->changeDir("/");
+    if (!(job = Job()) || job->StopRequested.load()) return;
+    if (!atRoot) {
+        CloseSession(*job);
+        job->Outcome.store(WalkOutcome::NoRootDir);
+        SetStatus(*job, texts->infojointnodir + " " + display + ".");
+        return;
+    }
+    SetStatus(*job, texts->infojointdir + " " + display + ".");
+    job->Connected.store(true);
+    PublishSession(*job);
+    SetStatus(*job, texts->infojointstartscandir + " " + display + ".");
+
+    {
+        std::lock_guard lock(job->Lock);
+        if (job->DirQueue.empty()) {
+            job->DirQueue.push_back(job->Path);
+            queuedFolders_.insert(upperCp1251(job->Path));
+        }
+    }
+    WalkQueue();
+    if (!(job = Job())) return;
+    CloseSession(*job);
+}
+
+void TMonDirThread::WalkQueue() {
+    std::size_t start = 0;
+    if (resume_) start = resumeIndex_ <= 0 ? 1 : static_cast<std::size_t>(resumeIndex_);
+    resume_ = false;
+
+    for (;;) {
+        auto job = Job();
+        if (!job) return;
+        const std::size_t passEnd = job->dirQueueSize();
+        std::size_t lastDone = start == 0 ? 0 : start - 1;
+        for (std::size_t position = start; position < passEnd; ++position) {
+            if (!job->Connected.load()) return;
+            const std::string folder = job->dirQueueAt(position);
+            if (trimText(folder).empty()) continue;
+
+            job->DirIndex.store(static_cast<int>(position));
+            const auto texts = context_.Texts();
+            SetStatus(*job, texts->scandir + std::to_string(position) + "  -  " + folder + "\r" +
+                                texts->countdir + std::to_string(job->dirQueueSize()));
+            if (!job->Connected.load()) return;
+
+            job->setCurrentDir(folder);
+            firstFileOfFolder_ = true;
+            if (position > 0) session_->changeDir(folder);
+            if (ListFolder(folder, position)) ProgressSave(job);
+
+            if (!(job = Job())) return;
+            job->setStatusText({});
+            if (!job->Recursive) return;
+            lastDone = position;
+        }
+        if (!(job = Job()) || job->StopRequested.load()) return;
+        if (job->dirQueueSize() <= passEnd) return;
+        start = lastDone + 1;
+    }
+}
+
+bool TMonDirThread::ListFolder(const std::string& folder, std::size_t position) {
+    firstResult_ = -1;
+    std::size_t queued = 0;
+
+    std::vector<FtpEntry> entries;
+    const bool opened = session_->list(folder, entries);
+    auto job = Job();
+    if (!job || job->StopRequested.load()) return opened;
+    if (!opened) {
+        job->setStatusText({});
+        return false;
+    }
+
+    for (const FtpEntry& entry : entries) {
+        // A page close ends the listing as closing the handle would.
+        if (job->StopRequested.load()) break;
+        job->HasListing.store(true);
+        if (!storableName(entry.name)) continue;
+        if (entry.attributes == kAttrDirectory)
+            AddFolder(*job, folder, entry, position, queued);
+        else
+            AddFile(*job, folder, entry);
+    }
+    job->setStatusText({});
+    return true;
+}
+
+void TMonDirThread::AddFolder(TFtpMain& job, const std::string& folder, const FtpEntry& entry,
+                              std::size_t position, std::size_t& queued) {
+    if (entry.name.starts_with('.')) return;
+    const std::string path = folder + entry.name + "/";
+    std::string key = upperCp1251(path);
+    if (queuedFolders_.contains(key)) return;
+    if (!ignored(entry.name, *context_.IgnoreList())) {
+        ++foldersSinceSave_;
+        ++queued;
+        queuedFolders_.insert(std::move(key));
+        std::lock_guard lock(job.Lock);
+        const std::size_t at = position + queued;
+        if (at < job.DirQueue.size())
+            job.DirQueue.insert(job.DirQueue.begin() + static_cast<std::ptrdiff_t>(at), path);
+        else
+            job.DirQueue.push_back(path);
+    }
+    job.enableProgressTimer();
+    ++entryCounter_;
+}
+
+void TMonDirThread::AddFile(TFtpMain& job, const std::string& folder, const FtpEntry& entry) {
+    ++entryCounter_;
+    std::size_t fileCount = 0;
+    {
+        std::lock_guard lock(job.Lock);
+        fileCount = job.FileNames.size();
+        if (firstFileOfFolder_) {
+            firstResult_ = static_cast<long>(job.FileDirs.size());
+            firstFileOfFolder_ = false;
+        }
+        if (MatchesMask(entry.name, job.Mask, job.Extensions)) {
+            ++filesSinceSave_;
+            // The folder's first result keeps the path; later files of the folder refer to it.
+            const auto index = job.FileDirs.size();
+            if (index == static_cast<std::size_t>(firstResult_))
+                job.FileDirs.append(folder);
+            else
+                job.FileDirs.append(std::to_string(firstResult_));
+            job.FileNames.append(entry.name);
+        }
+    }
+    if (fileCount < kEagerProgressFiles || entryCounter_ >= kProgressEvery) {
+        job.enableProgressTimer();
+        entryCounter_ = 0;
+    }
+}
+
+void TMonDirThread::SubmitCapture(const std::shared_ptr<TFtpMain>& job, bool final) {
+    SaveRequest request;
+    request.job = job;
+    request.final = final;
+    {
+        std::lock_guard lock(job->Lock);
+        request.fileCount = job->FileNames.size();
+        if (!final) {
+            request.dirQueue = job->DirQueue;
+            request.currentDir = job->CurrentDir;
+        }
+    }
+    context_.Writer().submit(std::move(request));
+}
+
+void TMonDirThread::ProgressSave(const std::shared_ptr<TFtpMain>& job) {
+    if (!context_.SavingEnabled.load() || context_.Jobs.LastJobIndex() == -1) return;
+    if (!job->HasListing.load() || job->PageClosed.load()) return;
+    if (job->fileCount() >= kSkipRuleFiles && filesSinceSave_ <= kSaveThreshold &&
+        foldersSinceSave_ <= kSaveThreshold)
+        return;
+    filesSinceSave_ = 0;
+    foldersSinceSave_ = 0;
+    unsavedProgress_ = !context_.Writer().readyFor(job);
+    if (!unsavedProgress_) SubmitCapture(job, false);
+}
+
+void TMonDirThread::FlushProgress(const std::shared_ptr<TFtpMain>& job) {
+    if (unsavedProgress_ && !job->PageClosed.load()) {
+        context_.Writer().waitFor(job);
+        SubmitCapture(job, false);
+        unsavedProgress_ = false;
+    }
+    context_.Writer().waitFor(job);
+}
+
+void TMonDirThread::FinalSave(const std::shared_ptr<TFtpMain>& job) {
+    if (!context_.SavingEnabled.load() || context_.Jobs.LastJobIndex() == -1) return;
+    if (!job->HasListing.load() || job->PageClosed.load()) return;
+    SubmitCapture(job, true);
+    context_.Writer().waitFor(job);
+}
+
+}  // namespace quarrow

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <unordered_set>
+
+#include "engine/TFtpMain.h"
+
+namespace quarrow {
+
+class EngineContext;
+class FtpSession;
+struct FtpEntry;
+
+// The worker of one scan: connects, walks the server's folder tree depth first from the job's
+// start folder, collects the files matching the job's mask into its lists and has the writer
+// save progress after each listed folder. It reaches the outside only through its record,
+// which it looks up by job number at every step, and it ends by itself.
+class TMonDirThread {
+public:
+    // Starts the walker of job `jobNumber`, whose record must be filled completely (lists
+    // included). A resumed job continues from the folder recorded in its CurrentDir.
+    static void Create(EngineContext& context, int jobNumber, bool resume);
+
+private:
+    TMonDirThread(EngineContext& context, int jobNumber, bool resume);
+
+    void Execute();
+    void ConnectAndWalk();
+    void WalkQueue();
+    bool ListFolder(const std::string& folder, std::size_t position);
+    void AddFolder(TFtpMain& job, const std::string& folder, const FtpEntry& entry,
+                   std::size_t position, std::size_t& queued);
+    void AddFile(TFtpMain& job, const std::string& folder, const FtpEntry& entry);
+    void ProgressSave(const std::shared_ptr<TFtpMain>& job);
+    void FlushProgress(const std::shared_ptr<TFtpMain>& job);
+    void FinalSave(const std::shared_ptr<TFtpMain>& job);
+    void SubmitCapture(const std::shared_ptr<TFtpMain>& job, bool final);
+
+    // The job's record, or null once the table is being emptied.
+    std::shared_ptr<TFtpMain> Job() const;
+    // Makes the session reachable for a page close; closes it at once when one is under way.
+    void PublishSession(TFtpMain& job);
+    void CloseSession(TFtpMain& job);
+    void SetStatus(TFtpMain& job, std::string text);
+
+    EngineContext& context_;
+    const int jobNumber_;
+    bool resume_;
+    long resumeIndex_ = -1;
+    int entryCounter_ = 0;
+    bool firstFileOfFolder_ = false;
+    long firstResult_ = -1;
+    int filesSinceSave_ = 0;
+    int foldersSinceSave_ = 0;
+    bool unsavedProgress_ = false;
+    std::unordered_set<std::string> queuedFolders_;  // DirQueue upper-cased, for de-duplication
+    std::shared_ptr<FtpSession> session_;
+};
+
+}  // namespace quarrow

@@ -1,0 +1,369 @@
+#include "platform/FtpSession.h"
+
+#include <curl/curl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <atomic>
+#include <cstddef>
+#include <cstring>
+#include <ctime>
+#include <optional>
+#include <string_view>
+
+#include "platform/FtpUrl.h"
+#include "platform/ListingParser.h"
+#include "platform/ListingText.h"
+
+namespace quarrow {
+namespace {
+
+// How long one wait for network activity lasts before the closed flag is looked at again; a
+// wake-up from close() normally ends the wait sooner.
+constexpr int kPollMilliseconds = 1000;
+// Idle connections stay reusable however long the caller pauses between calls.
+constexpr long kNeverTooOld = 10L * 365 * 24 * 3600;
+
+std::string_view withoutLineEnd(std::string_view line) {
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+    return line;
+}
+
+// The port of an IPv4 or IPv6 socket address (both keep it right after the family).
+long portOf(const curl_sockaddr& address) {
+    if (address.family != AF_INET && address.family != AF_INET6) return 0;
+    static_assert(offsetof(sockaddr_in, sin_port) == offsetof(sockaddr_in6, sin6_port));
+    in_port_t port = 0;
+    std::memcpy(&port, reinterpret_cast<const char*>(&address.addr) + offsetof(sockaddr_in, sin_port),
+                sizeof port);
+    return ntohs(port);
+}
+
+// Whether a FEAT reply line announces MLST/MLSD. Features are the lines of the "211-" reply
+// that start with a blank; some servers put "211-" before each of them instead.
+class FeatScanner {
+public:
+    void reset() {
+        inFeat_ = false;
+        mlsd_ = false;
+    }
+    bool mlsd() const { return mlsd_; }
+
+    void take(std::string_view line) {
+        std::string_view feature;
+        if (line.substr(0, 4) == "211-") {
+            inFeat_ = true;
+            feature = line.substr(4);
+        } else if (line.substr(0, 4) == "211 ") {
+            inFeat_ = false;
+            return;
+        } else if (inFeat_ && !line.empty() && listing::isBlank(line.front())) {
+            feature = line;
+        } else {
+            return;
+        }
+        while (!feature.empty() && listing::isBlank(feature.front())) feature.remove_prefix(1);
+        const std::string_view word = feature.substr(0, feature.find_first_of(" \t"));
+        if (listing::equalsAsciiNoCase(word, "MLST") || listing::equalsAsciiNoCase(word, "MLSD"))
+            mlsd_ = true;
+    }
+
+private:
+    bool inFeat_ = false;
+    bool mlsd_ = false;
+};
+
+}  // namespace
+
+// The libcurl side: one easy handle driven through its own multi handle, so that a wait can be
+// woken from another thread. The multi handle keeps the control connection between calls.
+class FtpSession::Connection {
+public:
+    explicit Connection(const FtpTimeouts& timeouts)
+        : easy_(curl_easy_init()), multi_(curl_multi_init()) {
+        featCommand_ = curl_slist_append(nullptr, "*FEAT");  // "*": a refusal is no failure
+        if (easy_ && multi_ && featCommand_) configure(timeouts);
+    }
+
+    ~Connection() {
+        if (multi_) curl_multi_cleanup(multi_);  // closes the cached control connection
+        if (easy_) curl_easy_cleanup(easy_);
+        if (featCommand_) curl_slist_free_all(featCommand_);
+    }
+
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    bool valid() const { return easy_ && multi_ && featCommand_; }
+    bool usesMlsd() const { return mlsd_; }
+    const std::string& lastError() const { return lastError_; }
+
+    void close() {
+        closed_.store(true);
+        if (multi_) curl_multi_wakeup(multi_);
+    }
+    bool isClosed() const { return closed_.load(); }
+
+    bool connect(const std::string& host, int port, const std::string& user,
+                 const std::string& password) {
+        if (!usable(false)) return false;
+        if (loggedIn_) return fail("the session is already connected");
+        const auto server = ftpServerUrl(host, port);
+        if (!server) return fail("\"" + host + "\" is not a host name");
+        serverUrl_ = *server;
+        if (!user.empty() || !password.empty()) {
+            curl_easy_setopt(easy_, CURLOPT_USERNAME, user.empty() ? "anonymous" : user.c_str());
+            curl_easy_setopt(easy_, CURLOPT_PASSWORD, password.c_str());
+        }
+        curl_easy_setopt(easy_, CURLOPT_QUOTE, featCommand_);
+        feat_.reset();
+        scanningFeat_ = true;
+        const bool ok = transfer(serverUrl_ + "/", Mode::kNoBody);
+        scanningFeat_ = false;
+        curl_easy_setopt(easy_, CURLOPT_QUOTE, nullptr);
+        if (!ok) return false;
+        mlsd_ = feat_.mlsd();
+        curl_easy_getinfo(easy_, CURLINFO_PRIMARY_PORT, &controlPort_);
+        loggedIn_ = true;
+        return true;
+    }
+
+    bool changeDir(const std::string& absolutePath) {
+        const auto path = pathOf(absolutePath, true);
+        return path && transfer(serverUrl_ + *path, Mode::kNoBody);
+    }
+
+    bool list(const std::string& absoluteFolder, std::vector<FtpEntry>& entries) {
+        entries.clear();
+        const auto path = pathOf(absoluteFolder, true);
+        if (!path) return false;
+        for (;;) {
+            entries.clear();
+            ListingStream stream(mlsd_, std::time(nullptr), entries);
+            listing_ = &stream;
+            const bool ok = transfer(serverUrl_ + *path, mlsd_ ? Mode::kMlsd : Mode::kList);
+            listing_ = nullptr;
+            if (ok) {
+                stream.finish();
+                break;
+            }
+            if (!mlsdRefused()) return false;
+            // The server announced MLSD but does not take it: LIST from now on.
+            mlsd_ = false;
+        }
+        if (entries.empty()) return fail("the folder holds no entry");
+        return true;
+    }
+
+    bool retrieve(const std::string& absolutePath,
+                  const std::function<bool(const char*, std::size_t)>& sink) {
+        const auto path = pathOf(absolutePath, false);
+        if (!path) return false;
+        fileSink_ = &sink;
+        sinkStopped_ = false;
+        const bool ok = transfer(serverUrl_ + *path, Mode::kFile);
+        fileSink_ = nullptr;
+        if (!ok && sinkStopped_) return fail("the download was stopped by its receiver");
+        return ok;
+    }
+
+private:
+    enum class Mode { kNoBody, kList, kMlsd, kFile };
+
+    void configure(const FtpTimeouts& t) {
+        curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "ftp");
+        curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorBuffer_);
+        curl_easy_setopt(easy_, CURLOPT_FTPPORT, "-");  // active mode
+        // One CWD to the whole folder, then a bare LIST/MLSD: no name ever reaches a command
+        // argument where a server could take "[" or "*" as a pattern.
+        curl_easy_setopt(easy_, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_SINGLECWD));
+        curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, static_cast<long>(t.connectSeconds));
+        curl_easy_setopt(easy_, CURLOPT_SERVER_RESPONSE_TIMEOUT,
+                         static_cast<long>(t.responseSeconds));
+        curl_easy_setopt(easy_, CURLOPT_ACCEPTTIMEOUT_MS, 1000L * t.acceptSeconds);
+        curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, static_cast<long>(t.stallSeconds));
+        curl_easy_setopt(easy_, CURLOPT_MAXAGE_CONN, kNeverTooOld);
+        curl_easy_setopt(easy_, CURLOPT_TCP_KEEPALIVE, 1L);
+        curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &Connection::onReply);
+        curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
+        curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &Connection::onData);
+        curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
+        curl_easy_setopt(easy_, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(easy_, CURLOPT_XFERINFOFUNCTION, &Connection::onProgress);
+        curl_easy_setopt(easy_, CURLOPT_XFERINFODATA, this);
+        curl_easy_setopt(easy_, CURLOPT_OPENSOCKETFUNCTION, &Connection::onOpenSocket);
+        curl_easy_setopt(easy_, CURLOPT_OPENSOCKETDATA, this);
+    }
+
+    bool fail(std::string reason) {
+        lastError_ = std::move(reason);
+        return false;
+    }
+
+    // Whether a call may go to the server at all.
+    bool usable(bool needsLogin) {
+        if (!valid()) return fail("the FTP client library could not be initialised");
+        if (closed_.load()) return fail("the session was closed");
+        if (lost_) return fail("the connection to the server was lost");
+        if (needsLogin && !loggedIn_) return fail("the session is not connected");
+        return true;
+    }
+
+    std::optional<std::string> pathOf(const std::string& absolutePath, bool folder) {
+        if (!usable(true)) return std::nullopt;
+        auto path = ftpUrlPath(absolutePath, folder);
+        if (!path) fail("\"" + absolutePath + "\" is not an absolute path FTP can carry");
+        return path;
+    }
+
+    bool transfer(const std::string& url, Mode mode) {
+        curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(easy_, CURLOPT_NOBODY, mode == Mode::kNoBody ? 1L : 0L);
+        curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, mode == Mode::kMlsd ? "MLSD" : nullptr);
+        lastReply_.clear();
+        const CURLcode code = perform();
+        lastCode_ = code;
+        long newConnections = 0;
+        curl_easy_getinfo(easy_, CURLINFO_NUM_CONNECTS, &newConnections);
+        if (loggedIn_ && newConnections > 0) lost_ = true;
+        if (closed_.load()) return fail("the session was closed");
+        if (lost_) return fail("the connection to the server was lost");
+        if (code == CURLE_OK) return true;
+        std::string reason = errorBuffer_[0] ? errorBuffer_ : curl_easy_strerror(code);
+        if (!lastReply_.empty()) reason += " (server: " + lastReply_ + ")";
+        return fail(std::move(reason));
+    }
+
+    // Runs the prepared transfer to its end, or until close() is called.
+    CURLcode perform() {
+        errorBuffer_[0] = '\0';
+        if (curl_multi_add_handle(multi_, easy_) != CURLM_OK) return CURLE_FAILED_INIT;
+        CURLcode result = CURLE_ABORTED_BY_CALLBACK;
+        while (!closed_.load()) {
+            int running = 0;
+            if (curl_multi_perform(multi_, &running) != CURLM_OK) {
+                result = CURLE_FAILED_INIT;
+                break;
+            }
+            if (const auto done = finishedResult()) {
+                result = *done;
+                break;
+            }
+            if (curl_multi_poll(multi_, nullptr, 0, kPollMilliseconds, nullptr) != CURLM_OK) {
+                result = CURLE_FAILED_INIT;
+                break;
+            }
+        }
+        // Removing an unfinished transfer aborts it and drops its connection.
+        curl_multi_remove_handle(multi_, easy_);
+        return result;
+    }
+
+    std::optional<CURLcode> finishedResult() {
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi_, &queued)) {
+            if (message->msg == CURLMSG_DONE) return message->data.result;
+        }
+        return std::nullopt;
+    }
+
+    bool mlsdRefused() {
+        long reply = 0;
+        curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &reply);
+        return mlsd_ && lastCode_ == CURLE_FTP_COULDNT_RETR_FILE && reply >= 500 && reply <= 502;
+    }
+
+    static std::size_t onReply(char* data, std::size_t size, std::size_t count, void* self) {
+        auto& c = *static_cast<Connection*>(self);
+        const std::string_view line = withoutLineEnd({data, size * count});
+        c.lastReply_.assign(line);
+        if (c.scanningFeat_) c.feat_.take(line);
+        return size * count;
+    }
+
+    static std::size_t onData(char* data, std::size_t size, std::size_t count, void* self) {
+        auto& c = *static_cast<Connection*>(self);
+        const std::size_t bytes = size * count;
+        if (c.listing_) c.listing_->feed({data, bytes});
+        if (c.fileSink_ && !(*c.fileSink_)(data, bytes)) {
+            c.sinkStopped_ = true;
+            return 0;  // makes libcurl end the transfer with a write error
+        }
+        return bytes;
+    }
+
+    // Also called while libcurl blocks inside one step (waiting for the reply that ends a
+    // transfer), where the multi wake-up cannot reach it.
+    static int onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+        return static_cast<Connection*>(self)->closed_.load() ? 1 : 0;
+    }
+
+    // After login, a socket towards the control port can only be libcurl reconnecting a lost
+    // control connection; that is refused so the session fails instead of logging in again.
+    static curl_socket_t onOpenSocket(void* self, curlsocktype, curl_sockaddr* address) {
+        auto& c = *static_cast<Connection*>(self);
+        if (c.loggedIn_ && portOf(*address) == c.controlPort_) {
+            c.lost_ = true;
+            return CURL_SOCKET_BAD;
+        }
+        return ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+    }
+
+    CURL* easy_;
+    CURLM* multi_;
+    curl_slist* featCommand_ = nullptr;
+    std::atomic<bool> closed_{false};
+    char errorBuffer_[CURL_ERROR_SIZE] = {};
+
+    std::string serverUrl_;
+    bool loggedIn_ = false;
+    bool lost_ = false;
+    bool mlsd_ = false;
+    long controlPort_ = 0;
+    std::string lastError_;
+    std::string lastReply_;
+    CURLcode lastCode_ = CURLE_OK;
+    FeatScanner feat_;
+    bool scanningFeat_ = false;
+
+    ListingStream* listing_ = nullptr;
+    const std::function<bool(const char*, std::size_t)>* fileSink_ = nullptr;
+    bool sinkStopped_ = false;
+};
+
+FtpSession::FtpSession(std::string agent, FtpTimeouts timeouts)
+    : agent_(std::move(agent)), connection_(std::make_unique<Connection>(timeouts)) {}
+
+FtpSession::~FtpSession() = default;
+
+bool FtpSession::valid() const { return connection_->valid(); }
+
+bool FtpSession::connect(const std::string& host, int port, const std::string& user,
+                         const std::string& password) {
+    return connection_->connect(host, port, user, password);
+}
+
+bool FtpSession::changeDir(const std::string& absolutePath) {
+    return connection_->changeDir(absolutePath);
+}
+
+bool FtpSession::list(const std::string& absoluteFolder, std::vector<FtpEntry>& entries) {
+    return connection_->list(absoluteFolder, entries);
+}
+
+bool FtpSession::retrieve(const std::string& absolutePath,
+                          const std::function<bool(const char*, std::size_t)>& sink) {
+    return connection_->retrieve(absolutePath, sink);
+}
+
+void FtpSession::close() { connection_->close(); }
+
+bool FtpSession::isClosed() const { return connection_->isClosed(); }
+
+std::string FtpSession::lastError() const { return connection_->lastError(); }
+
+bool FtpSession::usesMlsd() const { return connection_->usesMlsd(); }
+
+}  // namespace quarrow

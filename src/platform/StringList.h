@@ -1,0 +1,74 @@
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quarrow {
+
+// An ordered list of byte strings kept in one arena: one byte buffer plus one offset per
+// entry, so a million file names cost their bytes and four bytes each, not a heap string
+// apiece. Entries are appended at the end and read by index; the list is not thread-safe,
+// the record that owns it guards it.
+class StringList {
+public:
+    StringList() = default;
+
+    std::size_t size() const { return offsets_.size(); }
+    bool empty() const { return offsets_.empty(); }
+
+    std::string_view at(std::size_t i) const {
+        const std::uint32_t begin = offsets_[i];
+        const std::uint32_t end = i + 1 < offsets_.size() ? offsets_[i + 1] : bytes_.size();
+        return {bytes_.data() + begin, static_cast<std::size_t>(end - begin)};
+    }
+    std::string_view operator[](std::size_t i) const { return at(i); }
+
+    // Offsets are 32-bit to halve the per-entry cost; a list past 4 GiB of text is refused.
+    void append(std::string_view s) {
+        if (bytes_.size() + s.size() > UINT32_MAX) throw std::length_error("StringList full");
+        offsets_.push_back(static_cast<std::uint32_t>(bytes_.size()));
+        bytes_.append(s.data(), s.size());
+    }
+
+    // Makes this list a copy of the first `count` entries of `other`.
+    void assignPrefix(const StringList& other, std::size_t count) {
+        count = std::min(count, other.size());
+        offsets_.assign(other.offsets_.begin(), other.offsets_.begin() + count);
+        bytes_.assign(other.bytes_, 0, count < other.size() ? other.offsets_[count] : other.bytes_.size());
+    }
+
+    // Drops every entry from `count` on.
+    void truncate(std::size_t count) {
+        if (count >= offsets_.size()) return;
+        bytes_.resize(offsets_[count]);
+        offsets_.resize(count);
+    }
+
+    void clear() {
+        bytes_.clear();
+        offsets_.clear();
+        bytes_.shrink_to_fit();
+        offsets_.shrink_to_fit();
+    }
+
+    void reserve(std::size_t entries, std::size_t bytes) {
+        offsets_.reserve(entries);
+        bytes_.reserve(bytes);
+    }
+
+    // Bytes held by the arena, for memory accounting.
+    std::size_t capacityBytes() const {
+        return bytes_.capacity() + offsets_.capacity() * sizeof(std::uint32_t);
+    }
+
+private:
+    std::string bytes_;
+    std::vector<std::uint32_t> offsets_;
+};
+
+}  // namespace quarrow

@@ -1,0 +1,232 @@
+#include "engine/Translate.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "fixtures/TempDir.h"
+#include "platform/Cp1251.h"
+#include "platform/FileSystem.h"
+#include "platform/TextLines.h"
+
+namespace quarrow {
+namespace {
+
+template <typename Texts>
+struct Field {
+    const char* key;
+    std::string Texts::*member;
+};
+
+// The keys each reader must fill, written out here so a misspelt key in the reader shows.
+const Field<ThreadTexts> kThreadFields[] = {
+    {"nologin", &ThreadTexts::nologin},
+    {"timecreate", &ThreadTexts::timecreate},
+    {"dataftpserver", &ThreadTexts::dataftpserver},
+    {"countfilet", &ThreadTexts::countfilet},
+    {"scandir", &ThreadTexts::scandir},
+    {"countdir", &ThreadTexts::countdir},
+    {"infojointserver", &ThreadTexts::infojointserver},
+    {"infojointnodll", &ThreadTexts::infojointnodll},
+    {"infojointnohost", &ThreadTexts::infojointnohost},
+    {"infojointhost", &ThreadTexts::infojointhost},
+    {"infojointnodir", &ThreadTexts::infojointnodir},
+    {"infojointdir", &ThreadTexts::infojointdir},
+    {"infojointstartscandir", &ThreadTexts::infojointstartscandir},
+    {"infoload", &ThreadTexts::infoload},
+    {"infosaveerror", &ThreadTexts::infosaveerror},
+};
+
+const Field<FormTexts> kFormFields[] = {
+    {"filefind", &FormTexts::filefind},
+    {"nojoin", &FormTexts::nojoin},
+    {"dubladd", &FormTexts::dubladd},
+    {"dubladd2", &FormTexts::dubladd2},
+    {"noserver", &FormTexts::noserver},
+    {"start1", &FormTexts::start1},
+    {"endscan", &FormTexts::endscan},
+    {"autono", &FormTexts::autono},
+    {"autonofile", &FormTexts::autonofile},
+    {"dostr", &FormTexts::dostr},
+    {"prov", &FormTexts::prov},
+    {"foundfile", &FormTexts::foundfile},
+    {"founddir", &FormTexts::founddir},
+    {"stop", &FormTexts::stop},
+    {"dir", &FormTexts::dir},
+    {"allfile", &FormTexts::allfile},
+    {"findfile", &FormTexts::findfile},
+    {"nofindfile", &FormTexts::nofindfile},
+    {"regimfind", &FormTexts::regimfind},
+    {"CheckListBox1hint", &FormTexts::CheckListBox1hint},
+    {"newversionmessage", &FormTexts::newversionmessage},
+    {"newversionmessage2", &FormTexts::newversionmessage2},
+};
+
+void writeRaw(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string shippedFile(const char* name) {
+    return std::string(QUARROW_DATA_DIR) + "/TXT/" + name;
+}
+
+TEST(Translate, DecodesBlankAndLineBreakEscapes) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"Start%20scan%13now", "Start scan\rnow"},
+        {"%20padded%20", " padded "},
+        {"%13%13", "\r\r"},
+        {"%2013", " 13"},  // blanks first, so "%2013" never turns into a break
+        {"100% done", "100% done"},
+        {"Downloaded %s of", "Downloaded %s of"},
+        {"%2", "%2"},
+        {"", ""},
+    };
+    for (const auto& [raw, decoded] : cases) EXPECT_EQ(decodeLangText(raw), decoded) << raw;
+}
+
+TEST(Translate, ReadsLanguageFileSyntax) {
+    test::TempDir dir;
+    const std::string path = dir.path() + "Test.lng";
+    writeRaw(path,
+             "; comment line\r\n"
+             "   [InfoFtpForm]   \r\n"
+             "  Button1  =  Start%20scan%13now   \r\n"
+             "trailing=Files   \r\n"
+             "kept=Files:%20\r\n"
+             ";hidden=yes\r\n"
+             "empty=\r\n"
+             "\r\n"
+             "[Other]\r\n"
+             "Button1=elsewhere\r\n");
+    LanguageFile file;
+    ASSERT_TRUE(file.load(path));
+
+    EXPECT_EQ(file.value("infoftpform", "BUTTON1"), "Start scan\rnow");
+    EXPECT_EQ(file.value("InfoFtpForm", "trailing"), "Files");
+    EXPECT_EQ(file.value("InfoFtpForm", "kept"), "Files: ");
+    EXPECT_EQ(file.value("InfoFtpForm", "empty"), "");
+    EXPECT_FALSE(file.has("InfoFtpForm", "hidden"));
+    EXPECT_FALSE(file.has("InfoFtpForm", ";hidden"));
+    EXPECT_EQ(file.text("Other", "Button1"), "elsewhere");
+    EXPECT_EQ(file.text("InfoFtpForm", "nojoin"), "nojoin");
+
+    EXPECT_EQ(ReadLangString("INFOFTPFORM", "kept", path), "Files: ");
+    EXPECT_EQ(ReadLangString("InfoFtpForm", "nojoin", path), "nojoin");
+    EXPECT_EQ(ReadLangString("InfoFtpForm", "kept", dir.path() + "absent.lng"), "kept");
+
+    EXPECT_FALSE(file.load(dir.path() + "absent.lng"));
+    EXPECT_FALSE(file.has("InfoFtpForm", "kept"));
+}
+
+TEST(Translate, MessageTextsFallBackToTheirKeyNames) {
+    test::TempDir dir;
+    const std::string path = dir.path() + "Part.lng";
+    writeRaw(path,
+             "[InfoThreadF]\r\ntimecreate=Created:%20\r\n[InfoFtpForm]\r\nNOJOIN=Offline\r\n");
+    LanguageFile file;
+    ASSERT_TRUE(file.load(path));
+
+    ThreadTexts thread;
+    readThreadTexts(file, thread);
+    EXPECT_EQ(thread.timecreate, "Created: ");
+    EXPECT_EQ(thread.nologin, "nologin");
+    EXPECT_EQ(thread.infosaveerror, "infosaveerror");
+
+    FormTexts form;
+    readFormTexts(file, form);
+    EXPECT_EQ(form.nojoin, "Offline");
+    EXPECT_EQ(form.CheckListBox1hint, "CheckListBox1hint");
+}
+
+bool isCyrillic(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b >= 0xC0 || b == 0xA8 || b == 0xB8;
+}
+
+// Every key of both message sections is present, read into its field, and written in the
+// file's language: plain ASCII in English, Cyrillic in Russian.
+TEST(Translate, ShippedFilesHoldEveryMessageText) {
+    for (const bool russian : {false, true}) {
+        const std::string path = shippedFile(russian ? "Ru.lng" : "Engl.lng");
+        SCOPED_TRACE(path);
+        LanguageFile file;
+        ASSERT_TRUE(file.load(path));
+        ThreadTexts thread;
+        FormTexts form;
+        readThreadTexts(file, thread);
+        readFormTexts(file, form);
+
+        const auto check = [&](const char* section, const char* key, const std::string& text) {
+            EXPECT_EQ(file.value(section, key), text) << key;
+            const bool cyrillic = std::any_of(text.begin(), text.end(), isCyrillic);
+            const bool ascii = std::all_of(text.begin(), text.end(), [](char c) {
+                return static_cast<unsigned char>(c) < 0x80;
+            });
+            EXPECT_TRUE(russian ? cyrillic : ascii) << key << ": " << cp1251ToUtf8(text);
+        };
+        for (const auto& f : kThreadFields) check("InfoThreadF", f.key, thread.*f.member);
+        for (const auto& f : kFormFields) check("InfoFtpForm", f.key, form.*f.member);
+        EXPECT_EQ(file.value("FtpForm", "Caption"), "Quarrow");
+
+        std::string bytes;
+        ASSERT_TRUE(readWholeFile(path, bytes));
+        EXPECT_EQ(bytes.find('\x98'), std::string::npos);  // the one byte with no character
+        EXPECT_EQ(joinLines(splitLines(bytes)), bytes);    // CR LF after every line
+    }
+}
+
+// The shipped texts are joined to numbers, names and format strings without any blank of the
+// program's own, and some are used as printf formats.
+TEST(Translate, ShippedTextsFitHowTheyAreJoined) {
+    const std::pair<const char*, const char*> endWithBlank[] = {
+        {"InfoThreadF", "dataftpserver"}, {"InfoThreadF", "timecreate"},
+        {"InfoThreadF", "countfilet"},    {"InfoThreadF", "scandir"},
+        {"InfoThreadF", "countdir"},      {"InfoThreadF", "infojointserver"},
+        {"InfoThreadF", "infosaveerror"}, {"InfoFtpForm", "filefind"},
+        {"InfoFtpForm", "dubladd"},       {"InfoFtpForm", "dubladd2"},
+        {"InfoFtpForm", "start1"},        {"InfoFtpForm", "autonofile"},
+        {"InfoFtpForm", "prov"},          {"InfoFtpForm", "dir"}};
+    for (const char* name : {"Engl.lng", "Ru.lng"}) {
+        SCOPED_TRACE(name);
+        LanguageFile file;
+        ASSERT_TRUE(file.load(shippedFile(name)));
+        ThreadTexts thread;
+        readThreadTexts(file, thread);
+
+        // Readers recognise an FTP snapshot by lower-case "ftp" in its first header line.
+        EXPECT_NE(thread.dataftpserver.find("ftp"), std::string::npos);
+        for (const auto& [section, key] : endWithBlank) {
+            EXPECT_EQ(file.text(section, key).back(), ' ') << key;
+        }
+        // "infoload" carries the one "%s" of the download line's format; the texts formatted
+        // with "Host \"%s\" " or " %s." must not add directives of their own.
+        const std::string& load = thread.infoload;
+        EXPECT_EQ(load.find('%'), load.find("%s"));
+        EXPECT_EQ(load.find('%', load.find("%s") + 1), std::string::npos);
+        for (const std::string& formatted :
+             {thread.infojointnohost, thread.infojointhost, thread.infojointnodir,
+              thread.infojointdir, thread.infojointstartscandir}) {
+            EXPECT_EQ(formatted.find('%'), std::string::npos) << formatted;
+        }
+    }
+}
+
+TEST(Translate, LanguageChoiceAndFiles) {
+    EXPECT_EQ(languageFilePath("/opt/q/", 0), "/opt/q/TXT/Engl.lng");
+    EXPECT_EQ(languageFilePath("/opt/q/", 1), "/opt/q/TXT/Ru.lng");
+    EXPECT_EQ(languageFilePath("/opt/q/", 2), "/opt/q/TXT/Engl.lng");
+    EXPECT_EQ(languageFilePath("/opt/q/", -1), "/opt/q/TXT/Engl.lng");
+
+    test::TempDir dir;
+    EXPECT_EQ(languageIndexFromSettings(dir.path()), 0);
+    writeRaw(dir.path() + "quarrow.ini", "[MainWinPos]\r\nLeft=1\r\n[mainwinlang]\r\nLANG = 1\r\n");
+    EXPECT_EQ(languageIndexFromSettings(dir.path()), 1);
+    writeRaw(dir.path() + "quarrow.ini", "[MainWinLang]\r\nLang=Russian\r\n");
+    EXPECT_EQ(languageIndexFromSettings(dir.path()), 0);
+}
+
+}  // namespace
+}  // namespace quarrow

@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include "platform/Cp1251.h"
+#include "platform/FileSystem.h"
+#include "platform/StringList.h"
+
+namespace quarrow {
+namespace {
+
+TEST(Cp1251, EveryByteRoundTripsThroughUtf8) {
+    std::string all;
+    for (int b = 1; b < 256; ++b) all.push_back(static_cast<char>(b));
+    EXPECT_EQ(utf8ToCp1251(cp1251ToUtf8(all)), all);
+}
+
+TEST(Cp1251, ConvertsCyrillicBothWays) {
+    const std::string music = "\xCC\xF3\xE7\xFB\xEA\xE0";  // "Музыка"
+    EXPECT_EQ(cp1251ToUtf8(music), "Музыка");
+    EXPECT_EQ(utf8ToCp1251("Ёлка №5"), "\xA8\xEB\xEA\xE0 \xB9" "5");
+    EXPECT_EQ(utf8ToCp1251("日本"), "??");
+    EXPECT_EQ(utf8ToCp1251("\xFF"), "?");  // not UTF-8 at all
+}
+
+TEST(Cp1251, UpperCasingFoldsCyrillicAndLeavesOtherBytes) {
+    EXPECT_EQ(upperCp1251(utf8ToCp1251("музыка ёж ўї mp3")), utf8ToCp1251("МУЗЫКА ЁЖ ЎЇ MP3"));
+    EXPECT_EQ(upperCp1251(std::string("\xB5\xB9")), std::string("\xB5\xB9"));  // µ and № stay
+    EXPECT_TRUE(equalsNoCase(utf8ToCp1251("/Pub/Музыка/"), utf8ToCp1251("/PUB/мУЗЫКА/")));
+    EXPECT_FALSE(equalsNoCase("/pub/", "/pub"));
+    EXPECT_TRUE(startsWithNoCase(utf8ToCp1251("Временное"), utf8ToCp1251("вре")));
+}
+
+TEST(StringList, KeepsEntriesAndTruncates) {
+    StringList list;
+    list.append("one");
+    list.append("");
+    list.append("three");
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list.at(0), "one");
+    EXPECT_EQ(list.at(1), "");
+    EXPECT_EQ(list.at(2), "three");
+    list.truncate(1);
+    ASSERT_EQ(list.size(), 1u);
+    list.append("two");
+    EXPECT_EQ(list.at(1), "two");
+}
+
+TEST(FileSystem, SplitsPathsIntoFolderNameAndExtension) {
+    EXPECT_EQ(folderOf("/a/b/c.qrnet"), "/a/b/");
+    EXPECT_EQ(fileNameOf("/a/b/c.qrnet"), "c.qrnet");
+    EXPECT_EQ(withoutExtension("/a/b.d/c.qrnet"), "/a/b.d/c");
+    EXPECT_EQ(withoutExtension("/a/b.d/c"), "/a/b.d/c");
+    EXPECT_EQ(withoutExtension("res_05.12"), "res_05");
+}
+
+}  // namespace
+}  // namespace quarrow

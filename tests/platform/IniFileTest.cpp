@@ -1,0 +1,188 @@
+#include "platform/IniFile.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "fixtures/TempDir.h"
+#include "platform/FileSystem.h"
+
+namespace quarrow {
+namespace {
+
+void writeRaw(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string readRaw(const std::string& path) {
+    std::string bytes;
+    EXPECT_TRUE(readWholeFile(path, bytes)) << path;
+    return bytes;
+}
+
+const char* const kSample =
+    "; settings written by hand\r\n"
+    "orphan=before any section\r\n"
+    "\r\n"
+    "[MainWinPos]\r\n"
+    "Left=10\r\n"
+    "  Top  =  20  \r\n"
+    "; Width is not stored\r\n"
+    "Height=300\r\n"
+    "\r\n"
+    "[Unknown Section]\r\n"
+    "Something=kept as is\r\n"
+    "\r\n"
+    "[mainwinpos]\r\n"
+    "Left=999\r\n"
+    "[Ident]\r\n"
+    "IdentText=Quarrowbrisk\r\n"
+    "IdentText=second\r\n"
+    "Text=\xCF\xF0\xE8\xE2\xE5\xF2 = \xEC\xE8\xF0\r\n"
+    "[broken\r\n"
+    ";Commented=1\r\n";
+
+struct ReadCase {
+    const char* section;
+    const char* key;
+    std::optional<std::string> value;
+};
+
+TEST(IniFile, ReadsByTheSettingsFileRules) {
+    test::TempDir dir;
+    const std::string path = dir.path() + "quarrow.ini";
+    writeRaw(path, kSample);
+    IniFile ini(path);
+    ASSERT_TRUE(ini.load());
+
+    const std::vector<ReadCase> cases = {
+        {"MainWinPos", "Left", "10"},           // the first of two same-named sections counts
+        {"MAINWINPOS", "top", "20"},            // names ignore case; blanks are dropped
+        {"MainWinPos", "Width", std::nullopt},  // comments are not keys
+        {"MainWinPos", "Height", "300"},
+        {"Unknown Section", "Something", "kept as is"},
+        {"Ident", "IdentText", "Quarrowbrisk"},  // the first of two same-named keys counts
+        {"Ident", "Text", "\xCF\xF0\xE8\xE2\xE5\xF2 = \xEC\xE8\xF0"},  // split at the first "="
+        {"Ident", "Commented", std::nullopt},
+        {"", "orphan", std::nullopt},
+        {"Missing", "Left", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ini.value(c.section, c.key), c.value) << c.section << "/" << c.key;
+    }
+    EXPECT_EQ(ini.readString("Missing", "Left", "fallback"), "fallback");
+    EXPECT_TRUE(ini.hasSection("unknown section"));
+}
+
+TEST(IniFile, IntegersAndBooleansFallBackOnAnythingButDecimal) {
+    test::TempDir dir;
+    const std::string path = dir.path() + "numbers.ini";
+    writeRaw(path,
+             "[N]\r\na=42\r\nb=-7\r\nc=+5\r\nd=12abc\r\ne=abc\r\nf=\r\ng=0x10\r\n"
+             "h=99999999999\r\ni=+-1\r\nj=1.5\r\nk=2147483647\r\nl=-2147483648\r\nm=$1F\r\n"
+             "[B]\r\none=1\r\nzero=0\r\ntwo=2\r\nyes=yes\r\n");
+    IniFile ini(path);
+    ASSERT_TRUE(ini.load());
+
+    const std::vector<std::pair<const char*, int>> integers = {
+        {"a", 42}, {"b", -7},      {"c", 5},  {"d", -1}, {"e", -1},         {"f", -1},
+        {"g", -1}, {"h", -1},      {"i", -1}, {"j", -1}, {"k", 2147483647}, {"l", -2147483647 - 1},
+        {"m", -1}, {"absent", -1},
+    };
+    for (const auto& [key, expected] : integers) {
+        EXPECT_EQ(ini.readInteger("N", key, -1), expected) << key;
+    }
+
+    EXPECT_TRUE(ini.readBool("B", "one", false));
+    EXPECT_FALSE(ini.readBool("B", "zero", true));
+    EXPECT_TRUE(ini.readBool("B", "two", false));
+    EXPECT_TRUE(ini.readBool("B", "yes", true));
+    EXPECT_FALSE(ini.readBool("B", "yes", false));
+    EXPECT_TRUE(ini.readBool("B", "absent", true));
+}
+
+TEST(IniFile, MissingFileReadsEmptyAndFirstWriteCreatesIt) {
+    test::TempDir dir;
+    const std::string path = dir.path() + "new.ini";
+    IniFile ini(path);
+    ASSERT_TRUE(ini.load());
+    EXPECT_EQ(ini.readInteger("MainWinLang", "Lang", 0), 0);
+
+    ASSERT_TRUE(ini.writeInteger("MainWinLang", "Lang", 1));
+    ASSERT_TRUE(ini.writeBool("Update", "cbsupdate", false));
+    EXPECT_EQ(readRaw(path), "[MainWinLang]\r\nLang=1\r\n\r\n[Update]\r\ncbsupdate=0\r\n");
+    EXPECT_FALSE(fileExists(path + ".tmp"));
+
+    IniFile again(path);
+    ASSERT_TRUE(again.load());
+    EXPECT_EQ(again.readInteger("MainWinLang", "Lang", 0), 1);
+    EXPECT_FALSE(again.readBool("Update", "cbsupdate", true));
+}
+
+TEST(IniFile, RewritingKeepsEverythingElseInPlace) {
+    test::TempDir dir;
+    const std::string path = dir.path() + "quarrow.ini";
+    writeRaw(path, kSample);
+    IniFile ini(path);
+    ASSERT_TRUE(ini.load());
+
+    ASSERT_TRUE(ini.writeInteger("mainwinpos", "TOP", -4));     // existing key, other spelling
+    ASSERT_TRUE(ini.writeInteger("MainWinPos", "Width", 385));  // new key in a section
+    ASSERT_TRUE(ini.writeString("Ident", "IdentText", "\xC1\xEE\xF2"));
+    ASSERT_TRUE(ini.writeString("F3VIEV", "Active", "2"));  // new section at the end
+
+    std::string expected = kSample;
+    const auto replace = [&expected](const std::string& from, const std::string& to) {
+        const auto at = expected.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        expected.replace(at, from.size(), to);
+    };
+    replace("  Top  =  20  \r\n", "Top=-4\r\n");
+    replace("Height=300\r\n", "Height=300\r\nWidth=385\r\n");
+    replace("IdentText=Quarrowbrisk\r\n", "IdentText=\xC1\xEE\xF2\r\n");
+    expected += "\r\n[F3VIEV]\r\nActive=2\r\n";
+    EXPECT_EQ(readRaw(path), expected);
+
+    EXPECT_EQ(ini.readInteger("MainWinPos", "Top", 0), -4);
+    EXPECT_EQ(ini.readString("Ident", "IdentText", ""), "\xC1\xEE\xF2");
+}
+
+TEST(IniFile, WritesFromTwoObjectsOnOneFileBothSurvive) {
+    test::TempDir dir;
+    const std::string path = dir.path() + "Spy.ini";
+    IniFile first(path);
+    IniFile second(path);
+    ASSERT_TRUE(first.load());
+    ASSERT_TRUE(second.load());
+    ASSERT_TRUE(first.writeString("Spy", "-1", "0"));
+    ASSERT_TRUE(second.writeString("Spy", "0", "entry"));
+    EXPECT_EQ(readRaw(path), "[Spy]\r\n-1=0\r\n0=entry\r\n");
+}
+
+TEST(IniFile, RefusedOrFailedWritesLeaveFileAndValueAlone) {
+    test::TempDir dir;
+    const std::string path = dir.path() + "quarrow.ini";
+    writeRaw(path, "[A]\r\nk=v\r\n");
+    IniFile ini(path);
+    ASSERT_TRUE(ini.load());
+
+    std::string error;
+    EXPECT_FALSE(ini.writeString("A", "k", "two\r\nlines", &error));
+    EXPECT_FALSE(error.empty());
+    for (const auto& [section, key] :
+         {std::pair{"A", "a=b"}, {"A]", "k"}, {"A", ""}, {"A", " k"}, {"A", ";k"}}) {
+        EXPECT_FALSE(ini.writeString(section, key, "x")) << section << "/" << key;
+    }
+    EXPECT_EQ(readRaw(path), "[A]\r\nk=v\r\n");
+    EXPECT_EQ(ini.readString("A", "k", ""), "v");
+
+    IniFile unwritable(dir.path() + "missing-folder/quarrow.ini");
+    ASSERT_TRUE(unwritable.load());
+    EXPECT_FALSE(unwritable.writeString("A", "k", "v", &error));
+    EXPECT_EQ(unwritable.value("A", "k"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace quarrow
