@@ -82,17 +82,17 @@ void TMonDirThread::CloseSession(TFtpMain& job) {
 void TMonDirThread::Execute() {
     if (jobNumber_ >= 3) lowerPriority();
     entryCounter_ = 0;
-    if (auto job = Job()) {
-        job->Running.store(true);
-        job->Outcome.store(WalkOutcome::Running);
-    } else {
-        return;
-    }
+    const auto record = Job();
+    if (!record) return;
+    record->Running.store(true);
+    record->Outcome.store(WalkOutcome::Running);
     ConnectAndWalk();
+    // Cleared on the record even when the table is being emptied: the close of the last page
+    // waits for this flag before it lets the records go.
+    record->Running.store(false);
 
     const auto job = Job();
     if (!job) return;
-    job->Running.store(false);
     job->Connected.store(false);
     if (job->StopRequested.load()) {
         job->Outcome.store(WalkOutcome::Stopped);
@@ -244,11 +244,9 @@ void TMonDirThread::AddFolder(TFtpMain& job, const std::string& folder, const Ft
         ++queued;
         queuedFolders_.insert(std::move(key));
         std::lock_guard lock(job.Lock);
-        const std::size_t at = position + queued;
-        if (at < job.DirQueue.size())
-            job.DirQueue.insert(job.DirQueue.begin() + static_cast<std::ptrdiff_t>(at), path);
-        else
-            job.DirQueue.push_back(path);
+        const std::size_t at = std::min(position + queued, job.DirQueue.size());
+        job.DirQueue.insert(job.DirQueue.begin() + static_cast<std::ptrdiff_t>(at), path);
+        if (deferred_) deferred_->insertions.push_back(at);
     }
     job.enableProgressTimer();
     ++entryCounter_;
@@ -304,15 +302,38 @@ void TMonDirThread::ProgressSave(const std::shared_ptr<TFtpMain>& job) {
         return;
     filesSinceSave_ = 0;
     foldersSinceSave_ = 0;
-    unsavedProgress_ = !context_.Writer().readyFor(job);
-    if (!unsavedProgress_) SubmitCapture(job, false);
+    if (context_.Writer().readyFor(job)) {
+        deferred_.reset();
+        SubmitCapture(job, false);
+    } else {
+        deferred_.emplace();
+        deferred_->fileCount = job->fileCount();
+        deferred_->currentDir = job->currentDir();
+    }
+}
+
+void TMonDirThread::SubmitDeferred(const std::shared_ptr<TFtpMain>& job) {
+    SaveRequest request;
+    request.job = job;
+    request.fileCount = deferred_->fileCount;
+    request.currentDir = deferred_->currentDir;
+    {
+        std::lock_guard lock(job->Lock);
+        request.dirQueue = job->DirQueue;
+    }
+    // Undo the later insertions, newest first, to get the queue as it was then.
+    for (auto at = deferred_->insertions.rbegin(); at != deferred_->insertions.rend(); ++at) {
+        if (*at < request.dirQueue.size())
+            request.dirQueue.erase(request.dirQueue.begin() + static_cast<std::ptrdiff_t>(*at));
+    }
+    deferred_.reset();
+    context_.Writer().submit(std::move(request));
 }
 
 void TMonDirThread::FlushProgress(const std::shared_ptr<TFtpMain>& job) {
-    if (unsavedProgress_ && !job->PageClosed.load()) {
+    if (deferred_ && !job->PageClosed.load()) {
         context_.Writer().waitFor(job);
-        SubmitCapture(job, false);
-        unsavedProgress_ = false;
+        SubmitDeferred(job);
     }
     context_.Writer().waitFor(job);
 }

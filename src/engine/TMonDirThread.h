@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
+#include <vector>
 #include <string>
 #include <unordered_set>
 
@@ -37,6 +39,7 @@ private:
     void FlushProgress(const std::shared_ptr<TFtpMain>& job);
     void FinalSave(const std::shared_ptr<TFtpMain>& job);
     void SubmitCapture(const std::shared_ptr<TFtpMain>& job, bool final);
+    void SubmitDeferred(const std::shared_ptr<TFtpMain>& job);
 
     // The job's record, or null once the table is being emptied.
     std::shared_ptr<TFtpMain> Job() const;
@@ -54,7 +57,14 @@ private:
     long firstResult_ = -1;
     int filesSinceSave_ = 0;
     int foldersSinceSave_ = 0;
-    bool unsavedProgress_ = false;
+    // A progress save that fell due while the writer was busy: the state it would have saved,
+    // with the queue positions of the folders inserted since, so that state can be rebuilt.
+    struct DeferredSave {
+        std::size_t fileCount = 0;
+        std::string currentDir;
+        std::vector<std::size_t> insertions;
+    };
+    std::optional<DeferredSave> deferred_;
     std::unordered_set<std::string> queuedFolders_;  // DirQueue upper-cased, for de-duplication
     std::shared_ptr<FtpSession> session_;
 };

@@ -3,7 +3,9 @@
 #include <curl/curl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstring>
@@ -34,7 +36,8 @@ long portOf(const curl_sockaddr& address) {
     if (address.family != AF_INET && address.family != AF_INET6) return 0;
     static_assert(offsetof(sockaddr_in, sin_port) == offsetof(sockaddr_in6, sin6_port));
     in_port_t port = 0;
-    std::memcpy(&port, reinterpret_cast<const char*>(&address.addr) + offsetof(sockaddr_in, sin_port),
+    std::memcpy(&port,
+                reinterpret_cast<const char*>(&address.addr) + offsetof(sockaddr_in, sin_port),
                 sizeof port);
     return ntohs(port);
 }
@@ -86,7 +89,12 @@ public:
     }
 
     ~Connection() {
-        if (multi_) curl_multi_cleanup(multi_);  // closes the cached control connection
+        // A closed session must not wait for the goodbye of a server that may no longer
+        // answer: its control connection is cut, so the cleanup does not block.
+        if (closed_.load()) {
+            for (curl_socket_t s : controlSockets_) ::shutdown(s, SHUT_RDWR);
+        }
+        if (multi_) curl_multi_cleanup(multi_);  // says goodbye (QUIT) on the control connection
         if (easy_) curl_easy_cleanup(easy_);
         if (featCommand_) curl_slist_free_all(featCommand_);
     }
@@ -111,6 +119,7 @@ public:
         const auto server = ftpServerUrl(host, port);
         if (!server) return fail("\"" + host + "\" is not a host name");
         serverUrl_ = *server;
+        controlPort_ = port;
         if (!user.empty() || !password.empty()) {
             curl_easy_setopt(easy_, CURLOPT_USERNAME, user.empty() ? "anonymous" : user.c_str());
             curl_easy_setopt(easy_, CURLOPT_PASSWORD, password.c_str());
@@ -123,7 +132,6 @@ public:
         curl_easy_setopt(easy_, CURLOPT_QUOTE, nullptr);
         if (!ok) return false;
         mlsd_ = feat_.mlsd();
-        curl_easy_getinfo(easy_, CURLINFO_PRIMARY_PORT, &controlPort_);
         loggedIn_ = true;
         return true;
     }
@@ -186,6 +194,9 @@ private:
         curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, static_cast<long>(t.stallSeconds));
         curl_easy_setopt(easy_, CURLOPT_MAXAGE_CONN, kNeverTooOld);
         curl_easy_setopt(easy_, CURLOPT_TCP_KEEPALIVE, 1L);
+        // A transfer removed while a host name is still being resolved must not wait for the
+        // resolver thread, or close() could not end a connect promptly.
+        curl_easy_setopt(easy_, CURLOPT_QUICK_EXIT, 1L);
         curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &Connection::onReply);
         curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
         curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &Connection::onData);
@@ -195,6 +206,8 @@ private:
         curl_easy_setopt(easy_, CURLOPT_XFERINFODATA, this);
         curl_easy_setopt(easy_, CURLOPT_OPENSOCKETFUNCTION, &Connection::onOpenSocket);
         curl_easy_setopt(easy_, CURLOPT_OPENSOCKETDATA, this);
+        curl_easy_setopt(easy_, CURLOPT_CLOSESOCKETFUNCTION, &Connection::onCloseSocket);
+        curl_easy_setopt(easy_, CURLOPT_CLOSESOCKETDATA, this);
     }
 
     bool fail(std::string reason) {
@@ -300,15 +313,26 @@ private:
         return static_cast<Connection*>(self)->closed_.load() ? 1 : 0;
     }
 
-    // After login, a socket towards the control port can only be libcurl reconnecting a lost
-    // control connection; that is refused so the session fails instead of logging in again.
+    // Sockets towards the control port are control connections. After login, a new one can
+    // only be libcurl reconnecting a lost connection; that is refused so the session fails
+    // instead of logging in again.
     static curl_socket_t onOpenSocket(void* self, curlsocktype, curl_sockaddr* address) {
         auto& c = *static_cast<Connection*>(self);
-        if (c.loggedIn_ && portOf(*address) == c.controlPort_) {
+        const bool control = portOf(*address) == c.controlPort_;
+        if (control && c.loggedIn_) {
             c.lost_ = true;
             return CURL_SOCKET_BAD;
         }
-        return ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+        const curl_socket_t s =
+            ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+        if (control && s != CURL_SOCKET_BAD) c.controlSockets_.push_back(s);
+        return s;
+    }
+
+    static int onCloseSocket(void* self, curl_socket_t s) {
+        auto& sockets = static_cast<Connection*>(self)->controlSockets_;
+        sockets.erase(std::remove(sockets.begin(), sockets.end(), s), sockets.end());
+        return ::close(s);
     }
 
     CURL* easy_;
@@ -322,6 +346,7 @@ private:
     bool lost_ = false;
     bool mlsd_ = false;
     long controlPort_ = 0;
+    std::vector<curl_socket_t> controlSockets_;  // open control connection sockets
     std::string lastError_;
     std::string lastReply_;
     CURLcode lastCode_ = CURLE_OK;
@@ -338,7 +363,9 @@ FtpSession::FtpSession(std::string agent, FtpTimeouts timeouts)
 
 FtpSession::~FtpSession() = default;
 
-bool FtpSession::valid() const { return connection_->valid(); }
+bool FtpSession::valid() const {
+    return connection_->valid();
+}
 
 bool FtpSession::connect(const std::string& host, int port, const std::string& user,
                          const std::string& password) {
@@ -358,12 +385,20 @@ bool FtpSession::retrieve(const std::string& absolutePath,
     return connection_->retrieve(absolutePath, sink);
 }
 
-void FtpSession::close() { connection_->close(); }
+void FtpSession::close() {
+    connection_->close();
+}
 
-bool FtpSession::isClosed() const { return connection_->isClosed(); }
+bool FtpSession::isClosed() const {
+    return connection_->isClosed();
+}
 
-std::string FtpSession::lastError() const { return connection_->lastError(); }
+std::string FtpSession::lastError() const {
+    return connection_->lastError();
+}
 
-bool FtpSession::usesMlsd() const { return connection_->usesMlsd(); }
+bool FtpSession::usesMlsd() const {
+    return connection_->usesMlsd();
+}
 
 }  // namespace quarrow

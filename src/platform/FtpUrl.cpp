@@ -4,8 +4,8 @@ namespace quarrow {
 namespace {
 
 bool isUnreserved(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           c == '-' || c == '.' || c == '_' || c == '~';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_' || c == '~';
 }
 
 bool isHostChar(char c) {
@@ -54,9 +54,7 @@ std::optional<std::string> ftpUrlPath(std::string_view absolutePath, bool folder
     url.reserve(url.size() + rest.size() * 3 + 1);
     for (std::size_t start = 0;;) {
         const std::size_t slash = rest.find('/', start);
-        appendEncoded(url, rest.substr(start, slash == std::string_view::npos
-                                                  ? std::string_view::npos
-                                                  : slash - start));
+        appendEncoded(url, rest.substr(start, slash - start));  // to the end when no slash
         if (slash == std::string_view::npos) break;
         url += '/';
         start = slash + 1;

@@ -9,9 +9,15 @@
 // only ASCII is ever classified or case-folded.
 namespace quarrow::listing {
 
-inline bool isBlank(char c) { return c == ' ' || c == '\t'; }
-inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
-inline char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+inline bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+inline bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+inline char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
 
 inline bool allDigits(std::string_view s) {
     if (s.empty()) return false;

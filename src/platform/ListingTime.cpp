@@ -18,6 +18,7 @@ struct MonthPrefix {
 // Abbreviations as ls prints them in various locales. Non-ASCII ones appear in Windows-1251 /
 // Latin-1 and in UTF-8 form. A word matches when it starts with an entry, so longer forms
 // ("July", "Juli", "Sept", "mars") match too.
+// clang-format off
 constexpr MonthPrefix kMonths[] = {
     // English
     {"jan", 1}, {"feb", 2}, {"mar", 3}, {"apr", 4}, {"may", 5}, {"jun", 6},
@@ -26,7 +27,7 @@ constexpr MonthPrefix kMonths[] = {
     {"m\xe4r", 3}, {"m\xc3\xa4r", 3}, {"mrz", 3}, {"mai", 5}, {"okt", 10}, {"dez", 12},
     // French
     {"f\xe9v", 2}, {"f\xc3\xa9v", 2}, {"avr", 4}, {"juin", 6}, {"juil", 7},
-    {"ao\xfb", 8}, {"ao\xc3\xbb", 8}, {"d\xe9" "c", 12}, {"d\xc3\xa9" "c", 12},
+    {"ao\xfb", 8}, {"ao\xc3\xbb", 8}, {"d\351c", 12}, {"d\303\251c", 12},
     // Spanish and Italian
     {"ene", 1}, {"gen", 1}, {"abr", 4}, {"mag", 5}, {"giu", 6}, {"lug", 7},
     {"ago", 8}, {"set", 9}, {"ott", 10}, {"dic", 12},
@@ -44,6 +45,7 @@ constexpr MonthPrefix kMonths[] = {
     {"\xd0\xbe\xd0\xba\xd1\x82", 10}, {"\xd0\xbd\xd0\xbe\xd1\x8f", 11},
     {"\xd0\xb4\xd0\xb5\xd0\xba", 12},
 };
+// clang-format on
 
 // Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's days_from_civil).
 std::int64_t daysFromCivil(std::int64_t y, int m, int d) {
@@ -57,7 +59,9 @@ std::int64_t daysFromCivil(std::int64_t y, int m, int d) {
 
 }  // namespace
 
-bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool isLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int daysInMonth(int year, int month) {
     static constexpr std::array<int, 12> kDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -110,8 +114,7 @@ int monthFromName(std::string_view word) {
     return 0;
 }
 
-std::optional<std::int64_t> recentTime(int month, int day, int secondsOfDay,
-                                       std::int64_t nowUtc) {
+std::optional<std::int64_t> recentTime(int month, int day, int secondsOfDay, std::int64_t nowUtc) {
     const int thisYear = utcYear(nowUtc);
     for (int year = thisYear + 1; year >= thisYear - 1; --year) {
         if (day > daysInMonth(year, month)) continue;

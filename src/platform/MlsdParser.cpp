@@ -42,7 +42,8 @@ MlsdType classifyType(std::string_view value) {
     if (equalsAsciiNoCase(value, "cdir") || equalsAsciiNoCase(value, "pdir"))
         return MlsdType::kListedFolder;
     // "OS.unix=slink:<target>" (RFC 3659's example) and "OS.unix=symlink" (ProFTPD).
-    if (startsWithAsciiNoCase(value, "os.unix=slink") || startsWithAsciiNoCase(value, "os.unix=symlink"))
+    if (startsWithAsciiNoCase(value, "os.unix=slink") ||
+        startsWithAsciiNoCase(value, "os.unix=symlink"))
         return MlsdType::kLink;
     return MlsdType::kFile;
 }

@@ -1,13 +1,14 @@
 #include "platform/FtpSession.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <future>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -80,8 +81,8 @@ class FtpListingMethodTest : public FtpSessionTest, public ::testing::WithParamI
 
 TEST_P(FtpListingMethodTest, ListsFoldersFilesAndTimes) {
     const bool mlsd = GetParam();
-    test::makeTree(dir_.path(), {{"docs/readme.txt", "hello"}, {"a.bin", "0123456789"},
-                                 {"empty/", ""}});
+    test::makeTree(dir_.path(),
+                   {{"docs/readme.txt", "hello"}, {"a.bin", "0123456789"}, {"empty/", ""}});
     const std::time_t when = 1577934245;  // 2020-01-02 03:04:05 UTC
     setModified(dir_.path() + "a.bin", when);
     FtpServerOptions options;
@@ -112,7 +113,12 @@ TEST_P(FtpListingMethodTest, NamesWithSpecialBytesRoundTrip) {
     // Names a URL, a glob or a code-page conversion would change: each is a folder, listed from
     // its parent, then entered and listed by the name exactly as it was received.
     const std::vector<std::string> names = {
-        "a[1]*b", "100% #1 ?", "semi;colon", " lead", "-dash", "trail ",
+        "a[1]*b",
+        "100% #1 ?",
+        "semi;colon",
+        " lead",
+        "-dash",
+        "trail ",
         "\xcf\xf0\xe8\xe2\xe5\xf2 \xff",  // Windows-1251 "Привет я", not valid UTF-8
     };
     std::vector<test::TreeItem> tree;
@@ -228,14 +234,14 @@ TEST_F(FtpSessionTest, PathsFtpCannotCarryFailWithoutHarm) {
     FtpSession session("QUARROW");
     connect(session, server);
 
-    for (const std::string& bad :
-         {std::string("/a\r\nb/"), std::string("/a\nb/"), std::string("/a\0b/", 5),
-          std::string("ok/")}) {
+    for (const std::string& bad : {std::string("/a\r\nb/"), std::string("/a\nb/"),
+                                   std::string("/a\0b/", 5), std::string("ok/")}) {
         SCOPED_TRACE(testing::PrintToString(bad));
         std::vector<FtpEntry> entries;
         EXPECT_FALSE(session.changeDir(bad));
         EXPECT_FALSE(session.list(bad, entries));
-        EXPECT_FALSE(session.retrieve(bad + "f.txt", [](const char*, std::size_t) { return true; }));
+        EXPECT_FALSE(
+            session.retrieve(bad + "f.txt", [](const char*, std::size_t) { return true; }));
         EXPECT_FALSE(session.lastError().empty());
     }
     EXPECT_EQ(namesOf(listOk(session, "/ok/")), std::vector<std::string>{"f.txt"});
@@ -319,7 +325,8 @@ TEST_F(FtpSessionTest, ServerKilledMidSessionFailsLaterCallsCleanly) {
     EXPECT_FALSE(session.lastError().empty());
     EXPECT_EQ(returnsInTime([&] { return session.changeDir("/a/"); }), false);
     EXPECT_EQ(returnsInTime([&] {
-                  return session.retrieve("/a/f.txt", [](const char*, std::size_t) { return true; });
+                  return session.retrieve("/a/f.txt",
+                                          [](const char*, std::size_t) { return true; });
               }),
               false);
 }
@@ -327,12 +334,13 @@ TEST_F(FtpSessionTest, ServerKilledMidSessionFailsLaterCallsCleanly) {
 TEST_F(FtpSessionTest, CloseStopsAConnectToAHostThatNeverGreets) {
     test::SilentServer silent;
     FtpSession session("QUARROW");
-    auto pending =
-        std::async(std::launch::async, [&] { return session.connect("127.0.0.1", silent.port(), "", ""); });
+    auto pending = std::async(std::launch::async,
+                              [&] { return session.connect("127.0.0.1", silent.port(), "", ""); });
     std::this_thread::sleep_for(kLetCallStart);
     ASSERT_EQ(pending.wait_for(0s), std::future_status::timeout) << "connect() should be waiting";
     session.close();
-    ASSERT_EQ(pending.wait_for(kWatchdog), std::future_status::ready) << "connect() hung after close()";
+    ASSERT_EQ(pending.wait_for(kWatchdog), std::future_status::ready)
+        << "connect() hung after close()";
     EXPECT_FALSE(pending.get());
     EXPECT_TRUE(session.isClosed());
 }
@@ -352,11 +360,39 @@ TEST_F(FtpSessionTest, CloseStopsAStalledListingAndEveryLaterCall) {
     ASSERT_EQ(pending.wait_for(0s), std::future_status::timeout) << "list() should be waiting";
     session.close();
     session.close();  // a second close is harmless
-    ASSERT_EQ(pending.wait_for(kWatchdog), std::future_status::ready) << "list() hung after close()";
+    ASSERT_EQ(pending.wait_for(kWatchdog), std::future_status::ready)
+        << "list() hung after close()";
     EXPECT_FALSE(pending.get());
 
     EXPECT_EQ(returnsInTime([&] { return session.changeDir("/"); }), false);
     EXPECT_EQ(returnsInTime([&] { return session.list("/", entries); }), false);
+}
+
+TEST_F(FtpSessionTest, ClosedSessionIsDestroyedWithoutWaitingForAHungServer) {
+    FtpServer server(dir_.path());
+    auto session = std::make_unique<FtpSession>("QUARROW");
+    connect(*session, server);
+    server.freeze();
+    session->close();
+    EXPECT_EQ(returnsInTime([&] {
+                  session.reset();
+                  return true;
+              }),
+              true)
+        << "destroying a closed session waited for the server";
+}
+
+TEST_F(FtpSessionTest, HungServerTimesOutWithoutClose) {
+    test::makeTree(dir_.path(), {{"f.txt", "f"}});
+    FtpServer server(dir_.path());
+    FtpTimeouts quick;
+    quick.responseSeconds = 1;
+    FtpSession session("QUARROW", quick);
+    connect(session, server);
+    server.freeze();
+    std::vector<FtpEntry> entries;
+    EXPECT_EQ(returnsInTime([&] { return session.list("/", entries); }), false);
+    EXPECT_FALSE(session.isClosed());
 }
 
 TEST_F(FtpSessionTest, ClosedBeforeConnectNeverConnects) {

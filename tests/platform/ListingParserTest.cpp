@@ -32,8 +32,7 @@ struct LineCase {
     std::optional<FtpEntry> expected;  // nothing: the line is not an entry
 };
 
-FtpEntry entry(std::string name, std::uint32_t attributes, std::uint64_t size,
-               std::int64_t mtime) {
+FtpEntry entry(std::string name, std::uint32_t attributes, std::uint64_t size, std::int64_t mtime) {
     return FtpEntry{std::move(name), attributes, size, mtime};
 }
 
@@ -126,8 +125,7 @@ TEST(ListingParserTest, UnixYearOfRecentEntriesFollowsNow) {
         {utc(2024, 12, 31, 23, 30), "-rw-r--r-- 1 u g 1 Jan  1 02:15 ny.txt",
          utc(2025, 1, 1, 2, 15)},
         // Slightly ahead of now is still this year; half a year ahead is last year.
-        {utc(2025, 3, 10, 12), "-rw-r--r-- 1 u g 1 Mar 11 10:00 soon.txt",
-         utc(2025, 3, 11, 10)},
+        {utc(2025, 3, 10, 12), "-rw-r--r-- 1 u g 1 Mar 11 10:00 soon.txt", utc(2025, 3, 11, 10)},
         {utc(2025, 3, 10, 12), "-rw-r--r-- 1 u g 1 Sep 10 22:59 later.txt",
          utc(2024, 9, 10, 22, 59)},
         // No year around now has Feb 29: the entry stays, its time is unknown.
@@ -202,7 +200,8 @@ TEST(ListingParserTest, MlsdLinesFromRealServers) {
         {"type=file;size=3 no-semicolon", entry("no-semicolon", kAttrNormal, 3, 0)},
         {"type=file;UNIX.ownername=John Doe;size=7; owned.txt",
          entry("owned.txt", kAttrNormal, 7, 0)},
-        {"type=file;size=2;modify=20151313000000; bad-month", entry("bad-month", kAttrNormal, 2, 0)},
+        {"type=file;size=2;modify=20151313000000; bad-month",
+         entry("bad-month", kAttrNormal, 2, 0)},
         {"-rw-r--r--   1 ftp      ftp          2553 Mar  4 07:30 report.txt", std::nullopt},
         {"type=file;size=1;", std::nullopt},
     };
@@ -247,7 +246,11 @@ TEST(ListingParserTest, ListingKeepsServerOrderAndDropsNonEntries) {
 TEST(ListingParserTest, LineEndsChunksAndByteOrderMarkDoNotChangeEntries) {
     std::string lf = kUnixBody;
     for (std::size_t pos; (pos = lf.find("\r\n")) != std::string::npos;) lf.erase(pos, 1);
-    const std::vector<std::string> bodies = {kUnixBody, lf, "\xEF\xBB\xBF" + kUnixBody,
+    // The mark stands before the first entry line.
+    const std::string marked =
+        "\xEF\xBB\xBF" +
+        kUnixBody.substr(kUnixBody.find("drwxr-xr-x   2 ftp ftp 4096 Mar  4 07:30 zeta"));
+    const std::vector<std::string> bodies = {kUnixBody, lf, marked,
                                              kUnixBody.substr(0, kUnixBody.size() - 2)};
     for (const std::string& body : bodies) {
         SCOPED_TRACE(body);

@@ -1,0 +1,370 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <random>
+#include <sstream>
+
+#include "cli/ChildProcess.h"
+#include "fixtures/FtpServer.h"
+#include "fixtures/TempDir.h"
+
+namespace quarrow::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const std::string kMusicCp1251 = "\xCC\xF3\xE7\xFB\xEA\xE0";  // "Музыка"
+
+// A small tree: *.mp3 files at several depths (one upper-case extension, one Cyrillic folder
+// sent as Windows-1251 bytes) and files the mask must leave out.
+const std::vector<TreeItem> kTree = {
+    {"top.mp3", "x"},
+    {"notes.txt", "x"},
+    {"a/one.mp3", "x"},
+    {"a/skip.txt", "x"},
+    {"a/b/two.MP3", "x"},
+    {"c/three.mp3", "x"},
+    {kMusicCp1251 + "/song.mp3", "x"},
+};
+const std::vector<std::string> kTreeMp3 = {"/a/b/two.MP3", "/a/one.mp3", "/c/three.mp3", "/top.mp3",
+                                           "/Музыка/song.mp3"};
+
+std::vector<std::string> sorted(std::vector<std::string> lines) {
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+std::vector<std::string> distinct(std::vector<std::string> lines) {
+    lines = sorted(std::move(lines));
+    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+    return lines;
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) lines.push_back(line);
+    return lines;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << bytes;
+    ASSERT_TRUE(file.good()) << path;
+}
+
+// The date as the tool stamps file names: dd.mm.yyyy, local time.
+std::string today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%d.%m.%Y", &local);
+    return text;
+}
+
+// A loopback port that nothing listens on: bound once, then released.
+int closedPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+// Runs quarrow-cli; a hang, a crash or a sanitizer report fails the test whatever it checks.
+ChildResult cli(std::vector<std::string> args) {
+    args.insert(args.begin(), QUARROW_CLI_PATH);
+    ChildResult result = runChild(args);
+    EXPECT_FALSE(result.timedOut) << "quarrow-cli hung; stderr:\n" << result.err;
+    EXPECT_EQ(result.termSignal, 0) << result.err;
+    EXPECT_EQ(result.err.find("Sanitizer"), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("runtime error:"), std::string::npos) << result.err;
+    return result;
+}
+
+// The lines of `dump FILE` with `tag`, tag removed; an "F" line becomes folder + name.
+std::vector<std::string> dumpTagged(const std::string& file, const std::string& tag) {
+    const ChildResult dump = cli({"dump", file});
+    EXPECT_EQ(dump.exitCode, 0) << file << ": " << dump.err;
+    std::vector<std::string> found;
+    for (std::string line : splitLines(dump.out)) {
+        if (!line.starts_with(tag + "\t")) continue;
+        line.erase(0, tag.size() + 1);
+        if (tag == "F") line.erase(line.find('\t'), 1);
+        found.push_back(line);
+    }
+    return found;
+}
+
+TEST(CliUsage, HelpNamesEveryCommandAndKeyword) {
+    const ChildResult help = cli({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* word :
+         {"scan", "resume", "dump", "--program-dir", "[server=", "[path=", "[mask=", "[port=",
+          "[user=", "[password=", "[savefilename=", "[nodirchild]", "[loadfile=", "[hide]",
+          "[nostartspyall]", "[startspyallinstart]"})
+        EXPECT_NE(help.out.find(word), std::string::npos) << "--help does not mention " << word;
+}
+
+TEST(CliUsage, MalformedCommandLinesExitWithUsageCode) {
+    const std::vector<std::vector<std::string>> commandLines = {
+        {},
+        {"frobnicate"},
+        {"--program-dir"},
+        {"scan"},
+        {"scan", "[server=a]", "[server=b]"},
+        {"dump"},
+        {"dump", "a.qrnet", "b.qrnet"},
+        {"resume", "only.qrsftp"},
+    };
+    for (const auto& args : commandLines) {
+        const ChildResult run = cli(args);
+        EXPECT_EQ(run.exitCode, 2) << "arguments: " << testing::PrintToString(args);
+        EXPECT_NE(run.err.find("--help"), std::string::npos) << run.err;
+    }
+}
+
+// A program folder with the language files, and a tree served by a real FTP server.
+class CliScanTest : public testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(dir() + "TXT");
+        for (const auto& entry : fs::directory_iterator(QUARROW_DATA_DIR "/TXT"))
+            if (entry.path().extension() == ".lng")
+                fs::copy_file(entry.path(), dir() + "TXT/" + entry.path().filename().string());
+    }
+
+    void serve(const std::vector<TreeItem>& tree, const FtpServerOptions& options = {}) {
+        makeTree(tree_.path(), tree);
+        server_ = std::make_unique<FtpServer>(tree_.path(), options);
+    }
+
+    std::string dir() const { return program_.path(); }
+    std::string target() const {
+        return "[server=127.0.0.1][port=" + std::to_string(server_->port()) + "][mask=*.mp3]";
+    }
+    std::string snapshot() const { return dir() + "Arhive/127.0.0.1_" + today() + ".qrnet"; }
+    std::string resumeFile() const {
+        return dir() + "Session/127.0.0.1_" + today() + "_127.0.0.1_" + today() + ".qrsftp";
+    }
+    std::vector<std::string> scanArgs(const std::string& description) const {
+        return {"--program-dir", dir(), "scan", description};
+    }
+
+    TempDir program_;
+    TempDir tree_;
+    std::unique_ptr<FtpServer> server_;
+};
+
+TEST_F(CliScanTest, WritesSnapshotAndResumeFileOfTheTree) {
+    serve(kTree);
+    const ChildResult scan = cli(scanArgs(target()));
+    ASSERT_EQ(scan.exitCode, 0) << scan.err;
+    const auto summary = splitLines(scan.out);
+    ASSERT_EQ(summary.size(), 1u) << scan.out;
+    EXPECT_TRUE(summary[0].starts_with("job 1: ftp://127.0.0.1/")) << summary[0];
+    EXPECT_NE(summary[0].find("files: 5"), std::string::npos) << summary[0];
+    EXPECT_EQ(summary[0].find("not walked"), std::string::npos) << summary[0];
+
+    ASSERT_TRUE(fs::exists(snapshot())) << snapshot();
+    EXPECT_EQ(sorted(dumpTagged(snapshot(), "F")), sorted(kTreeMp3));
+    ASSERT_TRUE(fs::exists(resumeFile())) << resumeFile();
+    EXPECT_EQ(sorted(dumpTagged(resumeFile(), "Q")),
+              sorted({"/", "/a/", "/a/b/", "/c/", "/Музыка/"}));
+}
+
+TEST_F(CliScanTest, LoadFileRunsEachLineAsOneScanNumberedFromOne) {
+    serve(kTree);
+    const std::string port = std::to_string(server_->port());
+    const std::string loadFile = dir() + "servers.txt";
+    writeFile(loadFile, "[server=127.0.0.1][port=" + port + "][path=/a][mask=*.mp3]\r\n" +
+                            "[path=/c][mask=*.mp3]\r\n" + "[server=127.0.0.1][port=" + port +
+                            "][path=c][mask=*.mp3][savefilename=" + dir() +
+                            "Arhive/c_%date%.qrnet]\r\n");
+
+    const ChildResult scan = cli(scanArgs("[loadfile=" + loadFile + "]"));
+    ASSERT_EQ(scan.exitCode, 0) << scan.err;
+    const auto summary = sorted(splitLines(scan.out));
+    ASSERT_EQ(summary.size(), 2u) << scan.out;
+    EXPECT_TRUE(summary[0].starts_with("job 1: ftp://127.0.0.1/a/")) << summary[0];
+    EXPECT_TRUE(summary[1].starts_with("job 3: ftp://127.0.0.1/c/")) << summary[1];
+
+    EXPECT_EQ(sorted(dumpTagged(snapshot(), "F")), sorted({"/a/b/two.MP3", "/a/one.mp3"}));
+    const std::string second = dir() + "Arhive/c_" + today() + ".qrnet";
+    EXPECT_EQ(dumpTagged(second, "F"), std::vector<std::string>{"/c/three.mp3"});
+}
+
+TEST_F(CliScanTest, BadDescriptionsExitWithUsageCodeAndSayWhy) {
+    struct Case {
+        std::string description;
+        std::string named;  // a text the message must contain
+    };
+    const std::vector<Case> cases = {
+        {"[server=127.0.0.1][port=abc]", "abc"},
+        {"[server=127.0.0.1][port=70000]", "70000"},
+        {"[path=/pub][mask=*.mp3]", "server"},
+        {"[loadfile=" + dir() + "no-such-list.txt]", "no-such-list.txt"},
+    };
+    for (const Case& c : cases) {
+        const ChildResult scan = cli(scanArgs(c.description));
+        EXPECT_EQ(scan.exitCode, 2) << c.description;
+        EXPECT_NE(scan.err.find(c.named), std::string::npos) << c.description << ": " << scan.err;
+        EXPECT_TRUE(scan.out.empty()) << c.description << ": " << scan.out;
+    }
+}
+
+TEST_F(CliScanTest, ServerThatRefusesTheConnectionFailsTheScan) {
+    const ChildResult scan =
+        cli(scanArgs("[server=127.0.0.1][port=" + std::to_string(closedPort()) + "]"));
+    EXPECT_EQ(scan.exitCode, 1) << scan.err;
+    EXPECT_NE(scan.out.find("not walked"), std::string::npos) << scan.out;
+}
+
+TEST_F(CliScanTest, IgnoreListSkipsFoldersAndCommentGoesIntoTheHeader) {
+    serve({{"Private/secret.mp3", "x"},
+           {"privy.mp3", "x"},
+           {"public/song.mp3", "x"},
+           {"deep/PRIVATE stuff/hidden.mp3", "x"},
+           {"deep/ok.mp3", "x"}});
+    writeFile(dir() + "TXT/Ignore.txt", "priv\r\n");
+    writeFile(dir() + "TXT/Coment.txt",
+              "Mirror kept by the tests\r\n\xC7\xE5\xF0\xEA\xE0\xEB\xEE\r\n");
+
+    const ChildResult scan = cli(scanArgs(target()));
+    ASSERT_EQ(scan.exitCode, 0) << scan.err;
+    // Folders only: a file whose name starts with an ignored prefix is still listed.
+    EXPECT_EQ(sorted(dumpTagged(snapshot(), "F")),
+              sorted({"/privy.mp3", "/public/song.mp3", "/deep/ok.mp3"}));
+    const auto header = dumpTagged(snapshot(), "H");
+    EXPECT_NE(std::find(header.begin(), header.end(), "Mirror kept by the tests"), header.end());
+    EXPECT_NE(std::find(header.begin(), header.end(), "Зеркало"), header.end())
+        << testing::PrintToString(header);
+}
+
+TEST_F(CliScanTest, UnwritableSnapshotStillWalksAndFails) {
+    serve(kTree);
+    writeFile(dir() + "blocker", "a regular file where a folder is needed");
+    const ChildResult scan =
+        cli(scanArgs(target() + "[savefilename=" + dir() + "blocker/sub/snap.qrnet]"));
+    EXPECT_EQ(scan.exitCode, 1);
+    EXPECT_NE(scan.err.find("job 1: error: "), std::string::npos) << scan.err;
+    EXPECT_NE(scan.out.find("files: 5"), std::string::npos) << scan.out;
+    EXPECT_EQ(scan.out.find("not walked"), std::string::npos) << scan.out;
+}
+
+// A slow server (every listing waits) over a dozen folders, interrupted by SIGINT as soon as
+// the first resume file has been written.
+class CliInterruptTest : public CliScanTest {
+protected:
+    void SetUp() override {
+        CliScanTest::SetUp();
+        std::vector<TreeItem> tree = {{"dir03/inner/deep.mp3", "x"}};
+        for (int i = 0; i < 10; ++i) {
+            const std::string n = "0" + std::to_string(i);
+            tree.push_back({"dir" + n + "/f" + n + ".mp3", "x"});
+            tree.push_back({"dir" + n + "/f" + n + ".txt", "x"});
+            allMp3_.push_back("/dir" + n + "/f" + n + ".mp3");
+        }
+        allMp3_.push_back("/dir03/inner/deep.mp3");
+        FtpServerOptions slow;
+        slow.listDelaySeconds = 0.3;
+        serve(tree, slow);
+    }
+
+    void interruptScan() {
+        std::vector<std::string> args = scanArgs(target());
+        args.insert(args.begin(), QUARROW_CLI_PATH);
+        ChildProcess child(args);
+        const std::string resume = resumeFile();
+        ASSERT_TRUE(child.signalWhen(
+            SIGINT, [&] { return fs::exists(resume); }, 15s))
+            << "the scan ended or wrote no resume file in time";
+        const ChildResult result = child.wait(10s);
+        ASSERT_FALSE(result.timedOut) << "no exit after SIGINT; stderr:\n" << result.err;
+        ASSERT_EQ(result.exitCode, 130) << result.err;
+    }
+
+    std::vector<std::string> allMp3_;
+};
+
+TEST_F(CliInterruptTest, SigintLeavesCompleteFilesAndNoWorkFiles) {
+    interruptScan();
+    for (const auto& file : dumpTagged(snapshot(), "F"))
+        EXPECT_NE(std::find(allMp3_.begin(), allMp3_.end(), file), allMp3_.end()) << file;
+    EXPECT_FALSE(dumpTagged(resumeFile(), "Q").empty());
+    for (const char* folder : {"Arhive", "Session"})
+        for (const auto& entry : fs::directory_iterator(dir() + folder))
+            EXPECT_FALSE(entry.path().string().ends_with("tmp")) << entry.path();
+}
+
+TEST_F(CliInterruptTest, ResumeFinishesTheInterruptedScan) {
+    interruptScan();
+    const std::string resumed = dir() + "Arhive/resumed.qrnet";
+    const ChildResult resume = cli({"--program-dir", dir(), "resume", resumeFile(), resumed});
+    ASSERT_EQ(resume.exitCode, 0) << resume.err;
+    // The folder being listed when the scan stopped is listed again, so it may appear twice.
+    const auto found = dumpTagged(resumed, "F");
+    EXPECT_GE(found.size(), allMp3_.size());
+    EXPECT_EQ(distinct(found), sorted(allMp3_));
+}
+
+TEST_F(CliScanTest, DumpRefusesDamagedOrMissingFiles) {
+    serve(kTree);
+    ASSERT_EQ(cli(scanArgs(target())).exitCode, 0);
+    const std::string good = readFile(snapshot());
+    const std::string goodResume = readFile(resumeFile());
+    ASSERT_GT(good.size(), 16u);
+
+    // Container: entry count, name length, name, content length, then the zlib stream.
+    const std::size_t nameLength =
+        static_cast<unsigned char>(good[4]) | static_cast<unsigned char>(good[5]) << 8;
+    const std::size_t streamStart = 12 + nameLength;
+    ASSERT_LT(streamStart + 8, good.size());
+    std::string flipped = good;
+    for (std::size_t i = 0; i < 4; ++i) flipped[(streamStart + good.size()) / 2 + i] ^= '\xFF';
+    std::string noise(400, '\0');
+    std::mt19937 random(7);
+    for (char& c : noise) c = static_cast<char>(random());
+
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"truncated.qrnet", good.substr(0, good.size() / 2)},
+        {"flipped.qrnet", flipped},
+        {"noise.qrnet", noise},
+        {"empty.qrnet", ""},
+        {"truncated.qrsftp", goodResume.substr(0, goodResume.size() - 3)},
+    };
+    for (const auto& [name, bytes] : files) writeFile(dir() + name, bytes);
+    for (const auto& [name, bytes] : files) {
+        const ChildResult dump = cli({"dump", dir() + name});
+        EXPECT_EQ(dump.exitCode, 1) << name;
+        EXPECT_NE(dump.err.find(name), std::string::npos) << name << ": " << dump.err;
+        EXPECT_TRUE(dump.out.empty()) << name << ": " << dump.out;
+    }
+    const ChildResult missing = cli({"dump", dir() + "missing.qrnet"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("missing.qrnet"), std::string::npos) << missing.err;
+}
+
+}  // namespace
+}  // namespace quarrow::test

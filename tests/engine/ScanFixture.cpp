@@ -1,0 +1,63 @@
+#include "engine/ScanFixture.h"
+
+#include "engine/CommandLine.h"
+#include "engine/ProgramFolders.h"
+#include "engine/ResumeJob.h"
+#include "engine/TMonDirThread.h"
+#include "platform/FtpSession.h"
+
+namespace quarrow::test {
+
+ScanFixture::ScanFixture() {
+    CreateDataFolders(program.path());
+    context = std::make_unique<EngineContext>(program.path());
+    LanguageFile english;
+    EXPECT_TRUE(english.load(QUARROW_DATA_DIR "/TXT/Engl.lng"));
+    ThreadTexts texts;
+    readThreadTexts(english, texts);
+    context->setTexts(texts);
+}
+
+ScanFixture::~ScanFixture() {
+    for (const auto& job : context->Jobs.all()) {
+        job->StopRequested.store(true);
+        job->Connected.store(false);
+        std::lock_guard lock(job->Lock);
+        if (job->FtpHandle) job->FtpHandle->close();
+    }
+    context->waitForWorkers();
+}
+
+std::string ScanFixture::serverDescription(const FtpServer& server) const {
+    return "[server=127.0.0.1][port=" + std::to_string(server.port()) + "]";
+}
+
+std::shared_ptr<TFtpMain> ScanFixture::startScan(const std::string& description) {
+    const int number = context->Jobs.add();
+    auto job = context->Jobs.at(number);
+    std::string error;
+    EXPECT_EQ(FillJobFromDescription(*context, *job, description, std::time(nullptr), error),
+              FillResult::Filled)
+        << error;
+    TMonDirThread::Create(*context, number, false);
+    return job;
+}
+
+std::shared_ptr<TFtpMain> ScanFixture::resumeScan(const std::string& resumeFile,
+                                                  const std::string& snapshotBase) {
+    const int number = context->Jobs.add();
+    auto job = context->Jobs.at(number);
+    ResumeChoice choice{resumeFile, snapshotBase + ".qrnet", "Quarrowbrisk"};
+    std::string error;
+    EXPECT_EQ(FillJobFromResume(*context, *job, choice, error), ResumeFillResult::Filled) << error;
+    TMonDirThread::Create(*context, number, true);
+    return job;
+}
+
+bool ScanFixture::waitForScans(std::chrono::seconds limit) {
+    if (!waitUntil([&] { return !context->workersRunning(); }, limit)) return false;
+    context->waitForWorkers();
+    return true;
+}
+
+}  // namespace quarrow::test

@@ -1,0 +1,298 @@
+#include <sys/stat.h>
+
+#include "engine/ClosePage.h"
+#include "engine/CommandLine.h"
+#include "engine/ResumeFile.h"
+#include "engine/ScanFixture.h"
+#include "engine/SnapshotContainer.h"
+#include "engine/SnapshotFile.h"
+#include "engine/SnapshotHeader.h"
+#include "engine/TMonDirThread.h"
+#include "fixtures/SilentServer.h"
+#include "platform/DateTimeText.h"
+#include "platform/FileSystem.h"
+
+namespace quarrow::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+Lines entries(const StringList& list) {
+    Lines lines;
+    for (std::size_t i = 0; i < list.size(); ++i) lines.emplace_back(list[i]);
+    return lines;
+}
+
+Lines dirQueue(const TFtpMain& job) {
+    std::lock_guard lock(job.Lock);
+    return job.DirQueue;
+}
+
+Lines fileDirs(const TFtpMain& job) {
+    std::lock_guard lock(job.Lock);
+    return entries(job.FileDirs);
+}
+
+Lines fileNames(const TFtpMain& job) {
+    std::lock_guard lock(job.Lock);
+    return entries(job.FileNames);
+}
+
+std::string snapshotPath(const TFtpMain& job) { return job.SnapshotBase + ".qrnet"; }
+std::string resumePath(const TFtpMain& job) { return job.ResumeBase + ".qrsftp"; }
+
+// Folders in the server's (sorted) order: "Alpha" has a subfolder, "DUP" and "Dup" differ
+// only in case, "Empty" cannot be listed, "Trash_old" is ignored, "loop" links back to the
+// root and must be a file, never a folder to enter.
+const std::vector<TreeItem> kTree = {
+    {"Alpha/one.mp3", "1"},   {"Alpha/two.mp3", "2"}, {"Alpha/skip.txt", "x"},
+    {"Alpha/Deep/three.mp3", "3"}, {"DUP/a.mp3", "a"}, {"Dup/b.mp3", "b"},
+    {"Empty/", ""},           {"Trash_old/t.mp3", "t"}, {"beta/four.MP3", "4"},
+    {"zz.mp3", "z"},
+};
+
+class ScanTest : public ScanFixture {
+protected:
+    void SetUp() override {
+        makeTree(tree.path(), kTree);
+        ASSERT_EQ(::symlink(".", (tree.path() + "loop").c_str()), 0);
+        context->setIgnoreList({"trash"});
+    }
+};
+
+TEST_F(ScanTest, WalksDepthFirstSkippingDuplicatesIgnoredAndLinks) {
+    FtpServer server(tree.path());
+    const auto job = startScan(serverDescription(server) + "[mask=*.mp3]");
+    ASSERT_TRUE(waitForScans());
+
+    EXPECT_EQ(job->Outcome.load(), WalkOutcome::Walked);
+    EXPECT_EQ(dirQueue(*job), (Lines{"/", "/Alpha/", "/Alpha/Deep/", "/DUP/", "/Empty/", "/beta/"}));
+    EXPECT_EQ(fileNames(*job),
+              (Lines{"zz.mp3", "one.mp3", "two.mp3", "three.mp3", "a.mp3", "four.MP3"}));
+    EXPECT_EQ(fileDirs(*job), (Lines{"/", "/Alpha/", "1", "/Alpha/Deep/", "/DUP/", "/beta/"}));
+    EXPECT_FALSE(job->Running.load());
+    EXPECT_FALSE(job->Connected.load());
+    EXPECT_FALSE(job->Sorted.load());
+}
+
+TEST_F(ScanTest, NonRecursiveScanListsOnlyTheStartFolder) {
+    FtpServer server(tree.path());
+    const auto job = startScan(serverDescription(server) + "[path=Alpha][nodirchild]");
+    ASSERT_TRUE(waitForScans());
+    EXPECT_EQ(dirQueue(*job), (Lines{"/Alpha/", "/Alpha/Deep/"}));
+    EXPECT_EQ(fileNames(*job), (Lines{"one.mp3", "skip.txt", "two.mp3"}));
+}
+
+TEST_F(ScanTest, WritesSnapshotAndResumeFilesByteForByte) {
+    FtpServer server(tree.path());
+    context->setCommentLines({"first comment", "second"});
+    const auto job =
+        startScan(serverDescription(server) + "[mask=*.mp3][user=user][password=secret]");
+    ASSERT_TRUE(waitForScans());
+
+    std::string bytes, error;
+    ASSERT_TRUE(readWholeFile(snapshotPath(*job), bytes, &error)) << error;
+    SnapshotData snapshot;
+    ASSERT_TRUE(parseSnapshot(bytes, snapshot, &error)) << error;
+    ASSERT_EQ(snapshot.header.size(), 8u);
+    const auto texts = context->Texts();
+    EXPECT_EQ(snapshot.header[0], texts->dataftpserver + "127.0.0.1//");
+    EXPECT_TRUE(snapshot.header[1].starts_with(texts->timecreate + formatDate(std::time(nullptr))));
+    EXPECT_EQ(snapshot.header[2], texts->countfilet + "6");
+    EXPECT_EQ(snapshot.header[3], texts->nologin);
+    EXPECT_EQ((Lines{snapshot.header.begin() + 4, snapshot.header.end()}),
+              (Lines{"first comment", "second", "127.0.0.1", "*.MP3"}));
+    EXPECT_TRUE(snapshot.isFtp);
+    EXPECT_EQ(entries(snapshot.dirs), fileDirs(*job));
+    EXPECT_EQ(entries(snapshot.names), fileNames(*job));
+    // The container is exactly the documented one around these three blocks.
+    EXPECT_EQ(bytes, packSnapshot(fileNameOf(snapshotPath(*job)),
+                                  buildSnapshotContent(snapshot.header, snapshot.dirs,
+                                                       snapshot.names)));
+
+    ResumeData resume;
+    ASSERT_EQ(readResumeFile(resumePath(*job), false, resume, &error), ResumeReadResult::Ok)
+        << error;
+    EXPECT_EQ(resume.header,
+              buildResumeHeader(job->StartStamp, "127.0.0.1", "/", "*.MP3", "/beta/", "user",
+                                "secret", server.port(), {"first comment", "second"}));
+    EXPECT_EQ(resume.dirQueue, dirQueue(*job));
+    EXPECT_EQ(entries(resume.fileDirs), fileDirs(*job));
+    EXPECT_EQ(entries(resume.fileNames), fileNames(*job));
+    // Work files are gone once the files are in place.
+    EXPECT_FALSE(fileExists(job->SnapshotBase + "1tmp"));
+    EXPECT_FALSE(fileExists(job->ResumeBase + "tmp"));
+}
+
+TEST_F(ScanTest, EndOfScanWritesTheTextExportWithFullFolders) {
+    FtpServer server(tree.path());
+    const int number = context->Jobs.add();
+    const auto job = context->Jobs.at(number);
+    std::string error;
+    FillJobFromDescription(*context, *job, serverDescription(server) + "[mask=*.mp3]",
+                           std::time(nullptr), error);
+    job->SaveFileName = program.path() + "Arhive/export";
+    job->TextExport = 1;
+    TMonDirThread::Create(*context, number, false);
+    ASSERT_TRUE(waitForScans());
+
+    std::string text;
+    ASSERT_TRUE(readWholeFile(program.path() + "Arhive/export.txt", text));
+    const std::string host = "ftp://127.0.0.1";
+    EXPECT_EQ(text, host + "/zz.mp3\r\n" + host + "/Alpha/one.mp3\r\n" + host +
+                        "/Alpha/two.mp3\r\n" + host + "/Alpha/Deep/three.mp3\r\n" + host +
+                        "/DUP/a.mp3\r\n" + host + "/beta/four.MP3\r\n");
+}
+
+TEST_F(ScanTest, FolderBringingOneFileIsNotSavedOnceAHundredFilesAreFound) {
+    TempDir big;
+    std::vector<TreeItem> items;
+    for (int i = 0; i < 100; ++i) items.push_back({"a/f" + std::to_string(100 + i) + ".mp3", "x"});
+    items.push_back({"b/last.mp3", "x"});
+    makeTree(big.path(), items);
+    FtpServer server(big.path());
+    const auto job = startScan(serverDescription(server));
+    ASSERT_TRUE(waitForScans());
+
+    std::string error;
+    SnapshotData snapshot;
+    ASSERT_TRUE(readSnapshotFile(snapshotPath(*job), snapshot, &error)) << error;
+    EXPECT_EQ(snapshot.names.size(), 101u);  // the final save has everything
+    ResumeData resume;
+    ASSERT_EQ(readResumeFile(resumePath(*job), false, resume, &error), ResumeReadResult::Ok);
+    EXPECT_EQ(resume.header[4], "/a/");  // "/b/" added one file: no progress save
+    EXPECT_EQ(resume.fileNames.size(), 100u);
+}
+
+TEST_F(ScanTest, StartFolderWithoutEntriesWritesNoSnapshot) {
+    FtpServer server(tree.path());
+    const auto job = startScan(serverDescription(server) + "[path=/Empty/]");
+    ASSERT_TRUE(waitForScans());
+    EXPECT_EQ(job->Outcome.load(), WalkOutcome::Walked);
+    EXPECT_FALSE(fileExists(snapshotPath(*job)));
+    EXPECT_FALSE(fileExists(resumePath(*job)));
+}
+
+TEST_F(ScanTest, ResumedScanListsTheRecordedFolderAgainAndGoesOn) {
+    FtpServer server(tree.path());
+    const auto first = startScan(serverDescription(server) + "[mask=*.mp3]");
+    ASSERT_TRUE(waitForScans());
+
+    // Rewind the finished scan's resume file to the moment "/Alpha/Deep/" had been listed.
+    ResumeData resume;
+    std::string error;
+    ASSERT_EQ(readResumeFile(resumePath(*first), false, resume, &error), ResumeReadResult::Ok);
+    resume.header[4] = "/alpha/deep/";  // the position is found without regard to case
+    resume.fileDirs.truncate(4);
+    resume.fileNames.truncate(4);
+    const std::string rewound = program.path() + "Session/rewound.qrsftp";
+    ASSERT_TRUE(writeFileAtomic(rewound, rewound + "tmp", buildResumeFile(resume)));
+
+    const auto resumed = resumeScan(rewound, program.path() + "Arhive/continued");
+    ASSERT_TRUE(waitForScans());
+    EXPECT_EQ(resumed->StartStamp, first->StartStamp + "_Ses");
+    EXPECT_EQ(fileNames(*resumed), (Lines{"zz.mp3", "one.mp3", "two.mp3", "three.mp3",
+                                          "three.mp3", "a.mp3", "four.MP3"}));
+    EXPECT_EQ(fileDirs(*resumed),
+              (Lines{"/", "/Alpha/", "1", "/Alpha/Deep/", "/Alpha/Deep/", "/DUP/", "/beta/"}));
+    SnapshotData snapshot;
+    ASSERT_TRUE(readSnapshotFile(program.path() + "Arhive/continued.qrnet", snapshot, &error));
+    EXPECT_EQ(snapshot.names.size(), 7u);
+    // The old resume file stays; the resumed scan writes one of its own.
+    EXPECT_TRUE(fileExists(rewound));
+    EXPECT_TRUE(fileExists(resumePath(*resumed)));
+}
+
+TEST_F(ScanTest, ClosingThePageStopsTheWalkAndNothingIsWrittenAfterwards) {
+    TempDir slowTree;
+    std::vector<TreeItem> items;
+    for (int i = 0; i < 20; ++i) items.push_back({"d" + std::to_string(i) + "/f.mp3", "x"});
+    makeTree(slowTree.path(), items);
+    FtpServerOptions slow;
+    slow.listDelaySeconds = 0.2;
+    FtpServer server(slowTree.path(), slow);
+    const auto job = startScan(serverDescription(server));
+    ASSERT_TRUE(waitUntil([&] { return fileExists(resumePath(*job)) && job->DirIndex.load() >= 3; }));
+
+    ClosePage(*context, 0, true, [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); });
+    EXPECT_EQ(context->Jobs.LastJobIndex(), -1);
+    EXPECT_FALSE(job->Running.load());
+    EXPECT_EQ(job->statusText(), kSortingStatus);
+    std::string snapshotBefore, resumeBefore;
+    ASSERT_TRUE(readWholeFile(snapshotPath(*job), snapshotBefore));
+    ASSERT_TRUE(readWholeFile(resumePath(*job), resumeBefore));
+    ASSERT_TRUE(waitForScans());
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
+    std::string snapshotAfter, resumeAfter;
+    ASSERT_TRUE(readWholeFile(snapshotPath(*job), snapshotAfter));
+    ASSERT_TRUE(readWholeFile(resumePath(*job), resumeAfter));
+    EXPECT_EQ(snapshotAfter, snapshotBefore);
+    EXPECT_EQ(resumeAfter, resumeBefore);
+    SnapshotData snapshot;
+    std::string error;
+    EXPECT_TRUE(parseSnapshot(snapshotAfter, snapshot, &error)) << error;
+    EXPECT_LT(snapshot.names.size(), 20u);
+    // The next scan starts again from job number 0.
+    EXPECT_EQ(context->Jobs.add(), 0);
+}
+
+TEST_F(ScanTest, ClosingThePageEndsAConnectToAServerThatNeverAnswers) {
+    SilentServer silent;
+    const auto job = startScan("[server=127.0.0.1][port=" + std::to_string(silent.port()) + "]");
+    ASSERT_TRUE(waitUntil([&] {
+        std::lock_guard lock(job->Lock);
+        return job->InetHandle != nullptr;
+    }));
+    ClosePage(*context, 0, true, [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); });
+    ASSERT_TRUE(waitForScans(std::chrono::seconds(5)));
+    EXPECT_FALSE(fileExists(snapshotPath(*job)));
+}
+
+TEST_F(ScanTest, ServerDyingMidScanEndsTheWalkWithWhatWasFound) {
+    TempDir slowTree;
+    std::vector<TreeItem> items;
+    for (int i = 0; i < 20; ++i) items.push_back({"d" + std::to_string(10 + i) + "/f.mp3", "x"});
+    makeTree(slowTree.path(), items);
+    FtpServerOptions slow;
+    slow.listDelaySeconds = 0.1;
+    FtpServer server(slowTree.path(), slow);
+    const auto job = startScan(serverDescription(server));
+    ASSERT_TRUE(waitUntil([&] { return job->DirIndex.load() >= 3; }));
+    server.kill();
+    ASSERT_TRUE(waitForScans());
+
+    EXPECT_EQ(job->Outcome.load(), WalkOutcome::Walked);
+    const std::size_t found = job->fileCount();
+    EXPECT_GE(found, 2u);
+    EXPECT_LT(found, 20u);
+    SnapshotData snapshot;
+    std::string error;
+    ASSERT_TRUE(readSnapshotFile(snapshotPath(*job), snapshot, &error)) << error;
+    EXPECT_EQ(snapshot.names.size(), found);
+}
+
+TEST_F(ScanTest, UnwritableArchiveFolderIsReportedAndTheScanStillEnds) {
+    FtpServer server(tree.path());
+    const std::string blocker = program.path() + "not-a-folder";
+    ASSERT_TRUE(writeFileAtomic(blocker, blocker + ".tmp", "x"));
+    const auto job =
+        startScan(serverDescription(server) + "[savefilename=" + blocker + "/sub/snap.qrnet]");
+    ASSERT_TRUE(waitForScans());
+    EXPECT_EQ(job->Outcome.load(), WalkOutcome::Walked);
+    EXPECT_EQ(job->fileCount(), 8u);
+    EXPECT_TRUE(job->saveError().starts_with(context->Texts()->infosaveerror));
+    EXPECT_FALSE(context->WriterBusy.load());
+}
+
+TEST_F(ScanTest, RefusedLoginReportsTheHostAndWritesNothing) {
+    FtpServer server(tree.path());
+    const auto job = startScan(serverDescription(server) + "[user=user][password=wrong]");
+    ASSERT_TRUE(waitForScans());
+    EXPECT_EQ(job->Outcome.load(), WalkOutcome::NoHost);
+    EXPECT_EQ(job->statusText(), "Host \"127.0.0.1\" " + context->Texts()->infojointnohost);
+    EXPECT_FALSE(fileExists(snapshotPath(*job)));
+}
+
+}  // namespace
+}  // namespace quarrow::test
