@@ -103,13 +103,13 @@ void SnapshotWriter::process(const SaveRequest& request) {
     TFtpMain& job = *request.job;
     waitForArchive();
     context_.WriterBusy.store(true);
-    // Checked after WriterBusy is set: a page close sets StopRequested before it waits for
-    // WriterBusy, so either it waits for this save or this save sees the request and stops.
     StringList dirs, names;
     copyResults(job, request.fileCount, dirs, names);
+    // Checked after WriterBusy is set: a page close sets StopRequested before it waits for
+    // WriterBusy, so either it waits for this save or this save sees the request and stops.
     const bool written = !stopped(context_, job) && write(request, dirs, names);
     context_.WriterBusy.store(false);
-    if (written && request.final && job.TextExport != 0) {
+    if (written && request.final && job.TextExport != 0 && !stopped(context_, job)) {
         const std::string path = job.SaveFileName + ".txt";
         std::string error;
         if (!writeFileAtomic(path, path + "tmp",
@@ -121,37 +121,49 @@ void SnapshotWriter::process(const SaveRequest& request) {
 bool SnapshotWriter::write(const SaveRequest& request, StringList& dirs, StringList& names) {
     TFtpMain& job = *request.job;
     const auto texts = context_.Texts();
-    const auto comments = context_.CommentLines();
-    const auto header = buildSnapshotHeader(headerTexts(*texts), job.Server, job.Path,
-                                            names.size(), job.UserName, *comments, job.Mask,
-                                            formatStamp(std::time(nullptr)));
-    const std::string snapshotPath = job.SnapshotBase + ".qrnet";
-    const std::string packed =
-        packSnapshot(fileNameOf(snapshotPath), buildSnapshotContent(header, dirs, names));
-    if (stopped(context_, job)) return false;
-
     std::string error;
-    makeDirectories(folderOf(snapshotPath));
-    bool ok = writeFileAtomic(snapshotPath, job.SnapshotBase + "1tmp", packed, &error);
-    if (ok && !request.final && !stopped(context_, job)) {
-        ResumeData resume;
-        resume.header =
-            buildResumeHeader(job.StartStamp, job.Server, job.Path, job.Mask, request.currentDir,
-                              job.UserName, job.Password, job.Port, *comments);
-        resume.dirQueue = request.dirQueue;
-        resume.fileDirs = std::move(dirs);
-        resume.fileNames = std::move(names);
-        ok = writeFileAtomic(job.ResumeBase + ".qrsftp", job.ResumeBase + "tmp",
-                             buildResumeFile(resume), &error);
-        dirs = std::move(resume.fileDirs);
-        names = std::move(resume.fileNames);
-    }
+    bool ok = true;
+    if (request.snapshot) ok = writeSnapshot(job, *texts, dirs, names, error);
+    if (ok && !request.final && !stopped(context_, job))
+        ok = writeResume(request, dirs, names, error);
     if (!ok) {
         job.setSaveError(texts->infosaveerror + utf8ToCp1251(error));
         job.enableProgressTimer();
     } else if (!job.saveError().empty()) {
         job.setSaveError({});
     }
+    return ok;
+}
+
+bool SnapshotWriter::writeSnapshot(TFtpMain& job, const ThreadTexts& texts,
+                                   const StringList& dirs, const StringList& names,
+                                   std::string& error) {
+    const auto header = buildSnapshotHeader(headerTexts(texts), job.Server, job.Path, names.size(),
+                                            job.UserName, *context_.CommentLines(), job.Mask,
+                                            formatStamp(std::time(nullptr)));
+    const std::string snapshotPath = job.SnapshotBase + ".qrnet";
+    const std::string packed =
+        packSnapshot(fileNameOf(snapshotPath), buildSnapshotContent(header, dirs, names));
+    if (stopped(context_, job)) return true;
+    makeDirectories(folderOf(snapshotPath));
+    return writeFileAtomic(snapshotPath, job.SnapshotBase + "1tmp", packed, &error);
+}
+
+bool SnapshotWriter::writeResume(const SaveRequest& request, StringList& dirs, StringList& names,
+                                 std::string& error) {
+    const TFtpMain& job = *request.job;
+    ResumeData resume;
+    resume.header = buildResumeHeader(job.StartStamp, job.Server, job.Path, job.Mask,
+                                      request.currentDir, job.UserName, job.Password, job.Port,
+                                      *context_.CommentLines());
+    resume.dirQueue = request.dirQueue;
+    // Lend the lists to the resume data for the write and take them back afterwards.
+    resume.fileDirs = std::move(dirs);
+    resume.fileNames = std::move(names);
+    const bool ok = writeFileAtomic(job.ResumeBase + ".qrsftp", job.ResumeBase + "tmp",
+                                    buildResumeFile(resume), &error);
+    dirs = std::move(resume.fileDirs);
+    names = std::move(resume.fileNames);
     return ok;
 }
 

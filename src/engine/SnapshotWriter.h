@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/TFtpMain.h"
+#include "engine/Translate.h"
 
 namespace quarrow {
 
@@ -21,6 +22,7 @@ class EngineContext;
 struct SaveRequest {
     std::shared_ptr<TFtpMain> job;
     bool final = false;            // the end-of-scan save: snapshot and text export, no resume
+    bool snapshot = true;          // false: only the resume file (a final save follows at once)
     std::size_t fileCount = 0;     // how many entries of FileDirs/FileNames belong to this state
     std::vector<std::string> dirQueue;
     std::string currentDir;
@@ -58,6 +60,10 @@ private:
     void run();
     void process(const SaveRequest& request);
     bool write(const SaveRequest& request, StringList& dirs, StringList& names);
+    bool writeSnapshot(TFtpMain& job, const ThreadTexts& texts, const StringList& dirs,
+                       const StringList& names, std::string& error);
+    bool writeResume(const SaveRequest& request, StringList& dirs, StringList& names,
+                     std::string& error);
     void waitForArchive();
 
     EngineContext& context_;

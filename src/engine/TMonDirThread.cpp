@@ -98,8 +98,9 @@ void TMonDirThread::Execute() {
         job->Outcome.store(WalkOutcome::Stopped);
     } else {
         if (job->Outcome.load() == WalkOutcome::Running) job->Outcome.store(WalkOutcome::Walked);
-        FlushProgress(job);
-        if (context_.EndSortEnabled.load() && !job->Sorted.load()) {
+        const bool finalSave = context_.EndSortEnabled.load() && !job->Sorted.load();
+        FlushProgress(job, finalSave);
+        if (finalSave) {
             FinalSave(job);
             if (job->fileCount() > 0 && job->HasListing.load())
                 SortSnapshot(job->SnapshotBase + ".qrnet", false);
@@ -312,9 +313,10 @@ void TMonDirThread::ProgressSave(const std::shared_ptr<TFtpMain>& job) {
     }
 }
 
-void TMonDirThread::SubmitDeferred(const std::shared_ptr<TFtpMain>& job) {
+void TMonDirThread::SubmitDeferred(const std::shared_ptr<TFtpMain>& job, bool resumeOnly) {
     SaveRequest request;
     request.job = job;
+    request.snapshot = !resumeOnly;
     request.fileCount = deferred_->fileCount;
     request.currentDir = deferred_->currentDir;
     {
@@ -330,10 +332,11 @@ void TMonDirThread::SubmitDeferred(const std::shared_ptr<TFtpMain>& job) {
     context_.Writer().submit(std::move(request));
 }
 
-void TMonDirThread::FlushProgress(const std::shared_ptr<TFtpMain>& job) {
+void TMonDirThread::FlushProgress(const std::shared_ptr<TFtpMain>& job, bool finalSaveFollows) {
     if (deferred_ && !job->PageClosed.load()) {
         context_.Writer().waitFor(job);
-        SubmitDeferred(job);
+        // The final save replaces the snapshot at once, so only the resume file is written.
+        SubmitDeferred(job, finalSaveFollows);
     }
     context_.Writer().waitFor(job);
 }

@@ -36,10 +36,10 @@ private:
                    std::size_t position, std::size_t& queued);
     void AddFile(TFtpMain& job, const std::string& folder, const FtpEntry& entry);
     void ProgressSave(const std::shared_ptr<TFtpMain>& job);
-    void FlushProgress(const std::shared_ptr<TFtpMain>& job);
+    void FlushProgress(const std::shared_ptr<TFtpMain>& job, bool finalSaveFollows);
     void FinalSave(const std::shared_ptr<TFtpMain>& job);
     void SubmitCapture(const std::shared_ptr<TFtpMain>& job, bool final);
-    void SubmitDeferred(const std::shared_ptr<TFtpMain>& job);
+    void SubmitDeferred(const std::shared_ptr<TFtpMain>& job, bool resumeOnly);
 
     // The job's record, or null once the table is being emptied.
     std::shared_ptr<TFtpMain> Job() const;
