@@ -1,7 +1,7 @@
 # The README's two commands: `make run` and `make test`. Each installs what is missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test check-sanitizers bench clean
+.PHONY: all deps build run test check-format format check-sanitizers bench clean
 
 all: build
 
@@ -18,6 +18,16 @@ run: build
 test: build
 	@ctest --test-dir build --output-on-failure -j$(JOBS) --timeout 300
 	@$(MAKE) --no-print-directory check-sanitizers
+	@$(MAKE) --no-print-directory check-format
+
+SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
+
+# The formatter is pinned by the distribution (clang-format 14 on Debian 12).
+check-format: deps
+	@clang-format --dry-run --Werror $(SOURCES) && echo "Formatting: clean"
+
+format: deps
+	@clang-format -i $(SOURCES)
 
 # The core tests again under AddressSanitizer+UBSan and ThreadSanitizer.
 check-sanitizers: deps

@@ -6,8 +6,8 @@ namespace quarrow::cli {
 
 // Exit codes of quarrow-cli.
 constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;      // a scan could not connect or enter "/", a file was damaged
-constexpr int kExitUsage = 2;       // bad arguments
+constexpr int kExitFailed = 1;  // a scan could not connect or enter "/", a file was damaged
+constexpr int kExitUsage = 2;   // bad arguments
 constexpr int kExitInterrupted = 130;
 
 // `programDir` and `description` are Windows-1251 text.

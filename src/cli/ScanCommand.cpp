@@ -1,5 +1,5 @@
-#include <csignal>
 #include <condition_variable>
+#include <csignal>
 #include <map>
 #include <mutex>
 
@@ -16,7 +16,9 @@ namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
 
-void onSignal(int) { interrupted = 1; }
+void onSignal(int) {
+    interrupted = 1;
+}
 
 void installSignalHandlers() {
     struct sigaction action {};
@@ -87,7 +89,8 @@ private:
                        std::string& shown) {
         if (text == shown) return;
         shown = text;
-        if (!text.empty()) PrintErr("job " + std::to_string(number + 1) + ": " + prefix + oneLine(text));
+        if (!text.empty())
+            PrintErr("job " + std::to_string(number + 1) + ": " + prefix + oneLine(text));
     }
 
     std::map<int, std::string> shownStatus_;
@@ -112,10 +115,9 @@ int summarise(EngineContext& context, const std::vector<int>& jobs) {
         const auto job = context.Jobs.at(number);
         if (!job) continue;
         PrintOut("job " + std::to_string(number + 1) + ": ftp://" + job->Server + job->Path +
-                 "  files: " + std::to_string(job->fileCount()) +
-                 "  folders: " + std::to_string(job->dirQueueSize()) +
-                 "  snapshot: " + job->SnapshotBase + ".qrnet" +
-                 (job->Outcome.load() == WalkOutcome::Walked ? "" : "  (not walked)"));
+                 "  files: " + std::to_string(job->fileCount()) + "  folders: " +
+                 std::to_string(job->dirQueueSize()) + "  snapshot: " + job->SnapshotBase +
+                 ".qrnet" + (job->Outcome.load() == WalkOutcome::Walked ? "" : "  (not walked)"));
         if (failed(*job)) code = kExitFailed;
     }
     return code;

@@ -136,7 +136,8 @@ CommandLineResult CommandLineHandler(EngineContext& context, std::string_view ar
     for (const auto& description : descriptions) {
         const int jobNumber = context.Jobs.add();
         const auto job = context.Jobs.at(jobNumber);
-        const FillResult filled = FillJobFromDescription(context, *job, description, now, result.error);
+        const FillResult filled =
+            FillJobFromDescription(context, *job, description, now, result.error);
         if (filled == FillResult::NoServer) continue;
         if (filled == FillResult::BadPort) {
             result.ok = false;

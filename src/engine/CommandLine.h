@@ -49,10 +49,10 @@ public:
 };
 
 struct CommandLineResult {
-    bool ok = true;          // false: a description stopped the handling (see error)
-    std::string error;       // Windows-1251 text for the front end to show
-    std::vector<int> jobs;   // job numbers of the scans started
-    bool hide = false;       // the argument asked for "[hide]"
+    bool ok = true;         // false: a description stopped the handling (see error)
+    std::string error;      // Windows-1251 text for the front end to show
+    std::vector<int> jobs;  // job numbers of the scans started
+    bool hide = false;      // the argument asked for "[hide]"
 };
 
 // Starts the scans of a command-line argument: one job per description (a description

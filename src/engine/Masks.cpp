@@ -32,7 +32,8 @@ bool MatchesMask(std::string_view name, std::string_view mask,
     if (mask == "*" || mask == "*.*" || mask == "*.") return true;
     if (name.size() < 4) return false;
     std::string_view extension;
-    if (const auto dot = name.rfind('.'); dot != std::string_view::npos) extension = name.substr(dot);
+    if (const auto dot = name.rfind('.'); dot != std::string_view::npos)
+        extension = name.substr(dot);
     if (extension.find_first_of("\\:") != std::string_view::npos) extension = {};
     const std::string upper = upperCp1251(extension);
     return std::find(extensions.begin(), extensions.end(), upper) != extensions.end();

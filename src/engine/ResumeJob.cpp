@@ -64,9 +64,8 @@ ResumeFillResult FillJobFromResume(const EngineContext& context, TFtpMain& job,
     job.Mask = header[3];
     job.Extensions = BuildExtensions(job.Mask);
     job.SnapshotBase = withoutExtension(choice.snapshotFile);
-    job.ResumeBase = context.ProgramDir + "Session/" +
-                     FileNameSafe(fileNameOf(job.SnapshotBase)) + "_" + FileNameSafe(job.Server) +
-                     "_" + job.StartStamp;
+    job.ResumeBase = context.ProgramDir + "Session/" + FileNameSafe(fileNameOf(job.SnapshotBase)) +
+                     "_" + FileNameSafe(job.Server) + "_" + job.StartStamp;
     job.Recursive = true;
     job.Ident = choice.ident;
     job.TextExport = 0;

@@ -135,12 +135,11 @@ bool SnapshotWriter::write(const SaveRequest& request, StringList& dirs, StringL
     return ok;
 }
 
-bool SnapshotWriter::writeSnapshot(TFtpMain& job, const ThreadTexts& texts,
-                                   const StringList& dirs, const StringList& names,
-                                   std::string& error) {
-    const auto header = buildSnapshotHeader(headerTexts(texts), job.Server, job.Path, names.size(),
-                                            job.UserName, *context_.CommentLines(), job.Mask,
-                                            formatStamp(std::time(nullptr)));
+bool SnapshotWriter::writeSnapshot(TFtpMain& job, const ThreadTexts& texts, const StringList& dirs,
+                                   const StringList& names, std::string& error) {
+    const auto header =
+        buildSnapshotHeader(headerTexts(texts), job.Server, job.Path, names.size(), job.UserName,
+                            *context_.CommentLines(), job.Mask, formatStamp(std::time(nullptr)));
     const std::string snapshotPath = job.SnapshotBase + ".qrnet";
     const std::string packed =
         packSnapshot(fileNameOf(snapshotPath), buildSnapshotContent(header, dirs, names));
@@ -153,9 +152,9 @@ bool SnapshotWriter::writeResume(const SaveRequest& request, StringList& dirs, S
                                  std::string& error) {
     const TFtpMain& job = *request.job;
     ResumeData resume;
-    resume.header = buildResumeHeader(job.StartStamp, job.Server, job.Path, job.Mask,
-                                      request.currentDir, job.UserName, job.Password, job.Port,
-                                      *context_.CommentLines());
+    resume.header =
+        buildResumeHeader(job.StartStamp, job.Server, job.Path, job.Mask, request.currentDir,
+                          job.UserName, job.Password, job.Port, *context_.CommentLines());
     resume.dirQueue = request.dirQueue;
     // Lend the lists to the resume data for the write and take them back afterwards.
     resume.fileDirs = std::move(dirs);

@@ -21,9 +21,9 @@ class EngineContext;
 // One save of a job's results: the state of the walk when its last folder was listed.
 struct SaveRequest {
     std::shared_ptr<TFtpMain> job;
-    bool final = false;            // the end-of-scan save: snapshot and text export, no resume
-    bool snapshot = true;          // false: only the resume file (a final save follows at once)
-    std::size_t fileCount = 0;     // how many entries of FileDirs/FileNames belong to this state
+    bool final = false;         // the end-of-scan save: snapshot and text export, no resume
+    bool snapshot = true;       // false: only the resume file (a final save follows at once)
+    std::size_t fileCount = 0;  // how many entries of FileDirs/FileNames belong to this state
     std::vector<std::string> dirQueue;
     std::string currentDir;
 };

@@ -2,6 +2,8 @@
 
 namespace quarrow {
 
-bool SortSnapshot(std::string_view, bool) { return false; }
+bool SortSnapshot(std::string_view, bool) {
+    return false;
+}
 
 }  // namespace quarrow

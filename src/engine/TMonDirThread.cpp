@@ -58,7 +58,9 @@ TMonDirThread::TMonDirThread(EngineContext& context, int jobNumber, bool resume)
     }
 }
 
-std::shared_ptr<TFtpMain> TMonDirThread::Job() const { return context_.Jobs.at(jobNumber_); }
+std::shared_ptr<TFtpMain> TMonDirThread::Job() const {
+    return context_.Jobs.at(jobNumber_);
+}
 
 void TMonDirThread::SetStatus(TFtpMain& job, std::string text) {
     job.setStatusText(std::move(text));

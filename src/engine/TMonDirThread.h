@@ -3,9 +3,9 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
-#include <vector>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "engine/TFtpMain.h"
 

@@ -33,8 +33,12 @@ bool writeAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-std::string nativePath(std::string_view cp1251Path) { return cp1251ToUtf8(cp1251Path); }
-std::string systemPath(std::string_view nativeUtf8Path) { return utf8ToCp1251(nativeUtf8Path); }
+std::string nativePath(std::string_view cp1251Path) {
+    return cp1251ToUtf8(cp1251Path);
+}
+std::string systemPath(std::string_view nativeUtf8Path) {
+    return utf8ToCp1251(nativeUtf8Path);
+}
 
 bool fileExists(std::string_view path) {
     struct stat st {};
@@ -78,7 +82,7 @@ bool writeFileAtomic(std::string_view path, std::string_view tempPath, std::stri
     const std::string temp = nativePath(tempPath);
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
-        setError(error, "Cannot create", tempPath, errno);
+        setError(error, "Cannot write", path, errno);
         return false;
     }
     bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
@@ -98,7 +102,9 @@ bool writeFileAtomic(std::string_view path, std::string_view tempPath, std::stri
     return ok;
 }
 
-bool removeFile(std::string_view path) { return ::unlink(nativePath(path).c_str()) == 0; }
+bool removeFile(std::string_view path) {
+    return ::unlink(nativePath(path).c_str()) == 0;
+}
 
 std::string folderOf(std::string_view path) {
     const auto slash = path.rfind('/');

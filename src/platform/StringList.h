@@ -39,7 +39,8 @@ public:
     void assignPrefix(const StringList& other, std::size_t count) {
         count = std::min(count, other.size());
         offsets_.assign(other.offsets_.begin(), other.offsets_.begin() + count);
-        bytes_.assign(other.bytes_, 0, count < other.size() ? other.offsets_[count] : other.bytes_.size());
+        bytes_.assign(other.bytes_, 0,
+                      count < other.size() ? other.offsets_[count] : other.bytes_.size());
     }
 
     // Drops every entry from `count` on.

@@ -27,13 +27,13 @@ struct MatchCase {
 
 TEST(MatchesMask, FollowsTheExtensionRule) {
     const MatchCase cases[] = {
-        {"track.mp3", "*.MP3", true},    {"a.mp3", "*.MP3", true},
-        {"a.mp", "*.MP3", false},        {"abcde.mp", "*.MP", true},
-        {"ab.mp", "*.MP3", false},       {"mp3", "*.MP3", false},
-        {"x.ogg", "*.MP3*.OGG", true},   {"x.ogg.txt", "*.OGG", false},
-        {"noext", "*.", true},           {"noext", "*", true},
-        {"a.b", "*.*", true},            {"dir.mp3\\x", "*.MP3", false},
-        {"c:x.mp3:y", "*.MP3", false},   {"track.MP3", "*.mp3", false},
+        {"track.mp3", "*.MP3", true},  {"a.mp3", "*.MP3", true},
+        {"a.mp", "*.MP3", false},      {"abcde.mp", "*.MP", true},
+        {"ab.mp", "*.MP3", false},     {"mp3", "*.MP3", false},
+        {"x.ogg", "*.MP3*.OGG", true}, {"x.ogg.txt", "*.OGG", false},
+        {"noext", "*.", true},         {"noext", "*", true},
+        {"a.b", "*.*", true},          {"dir.mp3\\x", "*.MP3", false},
+        {"c:x.mp3:y", "*.MP3", false}, {"track.MP3", "*.mp3", false},
     };
     for (const auto& c : cases) {
         const std::string mask = c.mask;

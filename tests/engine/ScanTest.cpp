@@ -1,5 +1,7 @@
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "engine/ClosePage.h"
 #include "engine/CommandLine.h"
 #include "engine/ResumeFile.h"
@@ -38,17 +40,22 @@ Lines fileNames(const TFtpMain& job) {
     return entries(job.FileNames);
 }
 
-std::string snapshotPath(const TFtpMain& job) { return job.SnapshotBase + ".qrnet"; }
-std::string resumePath(const TFtpMain& job) { return job.ResumeBase + ".qrsftp"; }
+std::string snapshotPath(const TFtpMain& job) {
+    return job.SnapshotBase + ".qrnet";
+}
+std::string resumePath(const TFtpMain& job) {
+    return job.ResumeBase + ".qrsftp";
+}
 
 // Folders in the server's (sorted) order: "Alpha" has a subfolder, "DUP" and "Dup" differ
 // only in case, "Empty" cannot be listed, "Trash_old" is ignored, "loop" links back to the
 // root and must be a file, never a folder to enter.
 const std::vector<TreeItem> kTree = {
-    {"Alpha/one.mp3", "1"},   {"Alpha/two.mp3", "2"}, {"Alpha/skip.txt", "x"},
-    {"Alpha/Deep/three.mp3", "3"}, {"DUP/a.mp3", "a"}, {"Dup/b.mp3", "b"},
-    {"Empty/", ""},           {"Trash_old/t.mp3", "t"}, {"beta/four.MP3", "4"},
-    {"zz.mp3", "z"},
+    {"Alpha/one.mp3", "1"},  {"Alpha/two.mp3", "2"},
+    {"Alpha/skip.txt", "x"}, {"Alpha/Deep/three.mp3", "3"},
+    {"DUP/a.mp3", "a"},      {"Dup/b.mp3", "b"},
+    {"Empty/", ""},          {"Trash_old/t.mp3", "t"},
+    {"beta/four.MP3", "4"},  {"zz.mp3", "z"},
 };
 
 class ScanTest : public ScanFixture {
@@ -66,7 +73,8 @@ TEST_F(ScanTest, WalksDepthFirstSkippingDuplicatesIgnoredAndLinks) {
     ASSERT_TRUE(waitForScans());
 
     EXPECT_EQ(job->Outcome.load(), WalkOutcome::Walked);
-    EXPECT_EQ(dirQueue(*job), (Lines{"/", "/Alpha/", "/Alpha/Deep/", "/DUP/", "/Empty/", "/beta/"}));
+    EXPECT_EQ(dirQueue(*job),
+              (Lines{"/", "/Alpha/", "/Alpha/Deep/", "/DUP/", "/Empty/", "/beta/"}));
     EXPECT_EQ(fileNames(*job),
               (Lines{"zz.mp3", "one.mp3", "two.mp3", "three.mp3", "a.mp3", "four.MP3"}));
     EXPECT_EQ(fileDirs(*job), (Lines{"/", "/Alpha/", "1", "/Alpha/Deep/", "/DUP/", "/beta/"}));
@@ -106,9 +114,9 @@ TEST_F(ScanTest, WritesSnapshotAndResumeFilesByteForByte) {
     EXPECT_EQ(entries(snapshot.dirs), fileDirs(*job));
     EXPECT_EQ(entries(snapshot.names), fileNames(*job));
     // The container is exactly the documented one around these three blocks.
-    EXPECT_EQ(bytes, packSnapshot(fileNameOf(snapshotPath(*job)),
-                                  buildSnapshotContent(snapshot.header, snapshot.dirs,
-                                                       snapshot.names)));
+    EXPECT_EQ(bytes,
+              packSnapshot(fileNameOf(snapshotPath(*job)),
+                           buildSnapshotContent(snapshot.header, snapshot.dirs, snapshot.names)));
 
     ResumeData resume;
     ASSERT_EQ(readResumeFile(resumePath(*job), false, resume, &error), ResumeReadResult::Ok)
@@ -191,8 +199,8 @@ TEST_F(ScanTest, ResumedScanListsTheRecordedFolderAgainAndGoesOn) {
     const auto resumed = resumeScan(rewound, program.path() + "Arhive/continued");
     ASSERT_TRUE(waitForScans());
     EXPECT_EQ(resumed->StartStamp, first->StartStamp + "_Ses");
-    EXPECT_EQ(fileNames(*resumed), (Lines{"zz.mp3", "one.mp3", "two.mp3", "three.mp3",
-                                          "three.mp3", "a.mp3", "four.MP3"}));
+    EXPECT_EQ(fileNames(*resumed), (Lines{"zz.mp3", "one.mp3", "two.mp3", "three.mp3", "three.mp3",
+                                          "a.mp3", "four.MP3"}));
     EXPECT_EQ(fileDirs(*resumed),
               (Lines{"/", "/Alpha/", "1", "/Alpha/Deep/", "/Alpha/Deep/", "/DUP/", "/beta/"}));
     SnapshotData snapshot;
@@ -212,7 +220,8 @@ TEST_F(ScanTest, ClosingThePageStopsTheWalkAndNothingIsWrittenAfterwards) {
     slow.listDelaySeconds = 0.2;
     FtpServer server(slowTree.path(), slow);
     const auto job = startScan(serverDescription(server));
-    ASSERT_TRUE(waitUntil([&] { return fileExists(resumePath(*job)) && job->DirIndex.load() >= 3; }));
+    ASSERT_TRUE(
+        waitUntil([&] { return fileExists(resumePath(*job)) && job->DirIndex.load() >= 3; }));
 
     ClosePage(*context, 0, true, [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); });
     EXPECT_EQ(context->Jobs.LastJobIndex(), -1);
@@ -283,6 +292,30 @@ TEST_F(ScanTest, UnwritableArchiveFolderIsReportedAndTheScanStillEnds) {
     EXPECT_EQ(job->fileCount(), 8u);
     EXPECT_TRUE(job->saveError().starts_with(context->Texts()->infosaveerror));
     EXPECT_FALSE(context->WriterBusy.load());
+}
+
+TEST_F(ScanTest, NamesWithLineBreaksNeverBreakTheParallelLists) {
+    TempDir odd;
+    makeTree(odd.path(), {{"plain.mp3", "x"},
+                          {"two\nlines.mp3", "x"},
+                          {"cr\rname.mp3", "x"},
+                          {"sub\nfolder/inner.mp3", "x"},
+                          {"last.mp3", "x"}});
+    FtpServer server(odd.path());
+    const auto job = startScan(serverDescription(server));
+    ASSERT_TRUE(waitForScans());
+
+    for (const auto& name : fileNames(*job))
+        EXPECT_EQ(name.find_first_of("\r\n"), std::string::npos);
+    for (const auto& dir : dirQueue(*job)) EXPECT_EQ(dir.find_first_of("\r\n"), std::string::npos);
+    const auto names = fileNames(*job);
+    EXPECT_NE(std::find(names.begin(), names.end(), "plain.mp3"), names.end());
+    EXPECT_NE(std::find(names.begin(), names.end(), "last.mp3"), names.end());
+    SnapshotData snapshot;
+    std::string error;
+    ASSERT_TRUE(readSnapshotFile(snapshotPath(*job), snapshot, &error)) << error;
+    EXPECT_EQ(entries(snapshot.names), names);
+    EXPECT_EQ(entries(snapshot.dirs), fileDirs(*job));
 }
 
 TEST_F(ScanTest, RefusedLoginReportsTheHostAndWritesNothing) {

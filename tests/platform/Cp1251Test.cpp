@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "fixtures/TempDir.h"
 #include "platform/Cp1251.h"
 #include "platform/FileSystem.h"
 #include "platform/StringList.h"
@@ -16,7 +17,9 @@ TEST(Cp1251, EveryByteRoundTripsThroughUtf8) {
 TEST(Cp1251, ConvertsCyrillicBothWays) {
     const std::string music = "\xCC\xF3\xE7\xFB\xEA\xE0";  // "Музыка"
     EXPECT_EQ(cp1251ToUtf8(music), "Музыка");
-    EXPECT_EQ(utf8ToCp1251("Ёлка №5"), "\xA8\xEB\xEA\xE0 \xB9" "5");
+    EXPECT_EQ(utf8ToCp1251("Ёлка №5"),
+              "\xA8\xEB\xEA\xE0 \xB9"
+              "5");
     EXPECT_EQ(utf8ToCp1251("日本"), "??");
     EXPECT_EQ(utf8ToCp1251("\xFF"), "?");  // not UTF-8 at all
 }
@@ -50,6 +53,22 @@ TEST(FileSystem, SplitsPathsIntoFolderNameAndExtension) {
     EXPECT_EQ(withoutExtension("/a/b.d/c.qrnet"), "/a/b.d/c");
     EXPECT_EQ(withoutExtension("/a/b.d/c"), "/a/b.d/c");
     EXPECT_EQ(withoutExtension("res_05.12"), "res_05");
+}
+
+TEST(FileSystem, FailedAtomicWriteKeepsThePreviousFile) {
+    test::TempDir dir;
+    const std::string target = dir.path() + "snap.qrnet";
+    ASSERT_TRUE(writeFileAtomic(target, target + "1tmp", "first complete"));
+    std::string error;
+    EXPECT_FALSE(writeFileAtomic(target, dir.path() + "missing/1tmp", "second", &error));
+    EXPECT_NE(error.find("snap.qrnet"), std::string::npos);
+    std::string bytes;
+    ASSERT_TRUE(readWholeFile(target, bytes));
+    EXPECT_EQ(bytes, "first complete");
+    ASSERT_TRUE(writeFileAtomic(target, target + "1tmp", "second"));
+    ASSERT_TRUE(readWholeFile(target, bytes));
+    EXPECT_EQ(bytes, "second");
+    EXPECT_FALSE(fileExists(target + "1tmp"));
 }
 
 }  // namespace
