@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace quarrow::cli {
 
@@ -15,6 +16,8 @@ int RunScan(const std::string& programDir, const std::string& description);
 int RunResume(const std::string& programDir, const std::string& resumeFile,
               const std::string& snapshotFile);
 int RunDump(const std::string& file);
+// `operands` are the arguments after "search", as given (UTF-8): [--stats] SNAPSHOT... -- QUERY...
+int RunSearchCommand(const std::string& programDir, const std::vector<std::string>& operands);
 
 // The identification string sent by scans the tool starts.
 inline constexpr const char* kIdentText = "Quarrowbrisk";

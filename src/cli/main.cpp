@@ -17,6 +17,7 @@ Usage:
   quarrow-cli [--program-dir DIR] scan DESCRIPTION
   quarrow-cli [--program-dir DIR] resume RESUMEFILE SNAPSHOT
   quarrow-cli dump FILE
+  quarrow-cli [--program-dir DIR] search [--stats] SNAPSHOT... -- QUERY...
   quarrow-cli --help
 
 Options:
@@ -56,6 +57,19 @@ dump FILE
   Prints a snapshot (.qrnet) or resume file (.qrsftp) as UTF-8 text: "H<TAB>line" for each
   header line, "Q<TAB>folder" for each queued folder of a resume file, "F<TAB>folder<TAB>name"
   for each file. Exit 1 with a message when the file is missing or damaged.
+
+search [--stats] SNAPSHOT... -- QUERY...
+  Loads the snapshots, in the order given, into one archive as the window program's archive
+  tab does (a missing file adds nothing; loading stops at a damaged one, keeping what was
+  loaded before it), then searches each QUERY in turn as text typed into the archive's search
+  box: words separated by blanks are found in any order, words separated by "*" in that order,
+  and when no name holds the words literally a tolerant search follows. A QUERY ending in a
+  blank clears the hits; one ending in "*" leaves them as they were. For each QUERY one line
+  of JSON goes to stdout:
+    {"query": Q, "dirs": [...], "files": [...], "status": S, "ms": T}
+  with the folder and file hits in display order, the archive's status text and the search's
+  own time in milliseconds. --stats adds one line on stderr: load and index times, the number
+  of names and the peak memory. Exit: 0; 1 when a snapshot was damaged; 2 bad arguments.
 )";
 
 std::string executableDir() {
@@ -102,6 +116,10 @@ int main(int argc, char** argv) {
     if (command == "dump") {
         if (operands != 1) return usage("dump takes one FILE argument");
         return quarrow::cli::RunDump(quarrow::systemPath(args[i]));
+    }
+    if (command == "search") {
+        return quarrow::cli::RunSearchCommand(
+            programDir, std::vector<std::string>(args.begin() + static_cast<long>(i), args.end()));
     }
     return usage("unknown command '" + command + "'");
 }

@@ -31,6 +31,8 @@ public:
     std::atomic<int> CurrentJob{0};
     std::atomic<bool> WriterBusy{false};
     std::atomic<bool> ArchiveBusy{false};
+    // Job number of the loaded archive, -1 while there is none (archive/ArchiveBrowser).
+    std::atomic<int> ArchiveJob{-1};
     std::atomic<bool> EndSortEnabled{true};
     std::atomic<bool> CloseSortEnabled{true};
     // Benchmarks switch saving off to measure the bare walk.

@@ -7,6 +7,7 @@
 #include "engine/FormatError.h"
 #include "engine/ListBlock.h"
 #include "engine/SnapshotContainer.h"
+#include "platform/Cp1251.h"
 #include "platform/FileSystem.h"
 
 namespace quarrow {
@@ -56,7 +57,7 @@ bool validateBackReferences(const StringList& dirs, std::string* error) {
     for (std::size_t i = 0; i < dirs.size(); ++i) {
         if (const char* problem = folderProblem(dirs, i, folder)) {
             return formatError(error, "folder line " + std::to_string(i) + " \"" +
-                                          std::string(dirs.at(i).substr(0, kQuoteLimit)) + "\" " +
+                                          cp1251ToUtf8(dirs.at(i).substr(0, kQuoteLimit)) + "\" " +
                                           problem);
         }
     }

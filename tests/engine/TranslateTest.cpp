@@ -182,7 +182,7 @@ TEST(Translate, ShippedFilesHoldEveryMessageText) {
 // program's own, and some are used as printf formats.
 TEST(Translate, ShippedTextsFitHowTheyAreJoined) {
     const std::pair<const char*, const char*> endWithBlank[] = {
-        {"InfoThreadF", "dataftpserver"}, {"InfoThreadF", "timecreate"},
+        {"InfoThreadF", "timecreate"},
         {"InfoThreadF", "countfilet"},    {"InfoThreadF", "scandir"},
         {"InfoThreadF", "countdir"},      {"InfoThreadF", "infojointserver"},
         {"InfoThreadF", "infosaveerror"}, {"InfoFtpForm", "filefind"},
@@ -196,8 +196,9 @@ TEST(Translate, ShippedTextsFitHowTheyAreJoined) {
         ThreadTexts thread;
         readThreadTexts(file, thread);
 
-        // Readers recognise an FTP snapshot by lower-case "ftp" in its first header line.
-        EXPECT_NE(thread.dataftpserver.find("ftp"), std::string::npos);
+        // The first header line is this text, the server, "/" and the path: readers take the
+        // server from what follows "ftp://", and recognise an FTP snapshot by "ftp".
+        EXPECT_TRUE(thread.dataftpserver.ends_with("ftp://"));
         for (const auto& [section, key] : endWithBlank) {
             EXPECT_EQ(file.text(section, key).back(), ' ') << key;
         }

@@ -1,0 +1,73 @@
+#include "archive/ArchiveMerge.h"
+
+#include <algorithm>
+#include <charconv>
+#include <vector>
+
+#include "engine/FormatError.h"
+
+namespace quarrow {
+namespace {
+
+bool isFolderPath(std::string_view line) {
+    return line.find('/') != std::string_view::npos;
+}
+
+bool parseReference(std::string_view line, std::size_t& value) {
+    const char* end = line.data() + line.size();
+    const auto [stop, ec] = std::from_chars(line.data(), end, value);
+    return !line.empty() && ec == std::errc() && stop == end;
+}
+
+}  // namespace
+
+std::string ServerFromHost(std::string_view host) {
+    const std::size_t ftp = host.find("ftp://");
+    const std::size_t from = ftp == std::string_view::npos ? 5 : ftp + 6;
+    const std::string_view rest = host.substr(std::min(from, host.size()), 255);
+    const std::size_t slashes = rest.find("//");
+    return slashes == std::string_view::npos ? std::string() : std::string(rest.substr(0, slashes));
+}
+
+bool MergeSnapshot(ArchiveLists& lists, const SnapshotData& snapshot, std::string_view server,
+                   bool first, std::string* error) {
+    const StringList& folders = snapshot.dirs;
+    std::size_t value = 0;
+    if (!first) {
+        for (std::size_t j = 0; j < folders.size(); ++j) {
+            if (!isFolderPath(folders[j]) && !parseReference(folders[j], value))
+                return formatError(
+                    error, "folder line " + std::to_string(j) + " is neither a path nor a number");
+        }
+    }
+    // Back-references point into this snapshot's lines, which start where the merged names end.
+    const std::size_t offset = lists.FileDirs.size();
+    std::vector<std::string_view> paths;
+    std::string reference;
+    char digits[24];
+    for (std::size_t j = 0; j < folders.size(); ++j) {
+        const std::string_view line = folders[j];
+        if (isFolderPath(line)) {
+            paths.push_back(line);
+            reference.assign(server).append(line);
+            lists.ArchiveNames.append(reference);
+        } else if (first) {
+            lists.ArchiveNames.append(line);
+        } else {
+            parseReference(line, value);
+            const auto end = std::to_chars(digits, digits + sizeof digits, value + offset).ptr;
+            lists.ArchiveNames.append(std::string_view(digits, end - digits));
+        }
+    }
+    // Each folder path is also a searchable name, located at its own folder.
+    for (const std::string_view path : paths) {
+        reference.assign(server).append(path);
+        lists.ArchiveNames.append(reference);
+    }
+    for (std::size_t j = 0; j < snapshot.names.size(); ++j)
+        lists.FileDirs.append(snapshot.names[j]);
+    for (const std::string_view path : paths) lists.FileDirs.append(path);
+    return true;
+}
+
+}  // namespace quarrow

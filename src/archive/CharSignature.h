@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace quarrow {
+
+// A 64-bit summary of which characters a text holds, case-folded: every byte sets the bit of
+// its upper-cased form's group (each Latin letter and digit has a bit of its own, Cyrillic
+// letters share 26, the rest two). A text can contain a word only if its signature holds all
+// of the word's bits, so a search rejects most lines with one AND before reading their text.
+using CharSignature = std::uint64_t;
+
+CharSignature signatureOf(std::string_view text);
+
+// True when `text` may contain every character whose bit is in `required`.
+inline bool mayContain(CharSignature text, CharSignature required) {
+    return (text & required) == required;
+}
+
+}  // namespace quarrow

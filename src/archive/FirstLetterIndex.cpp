@@ -1,0 +1,107 @@
+#include "archive/FirstLetterIndex.h"
+
+#include <bitset>
+#include <cstring>
+
+#include "archive/CaseFold.h"
+#include "archive/FindFrom.h"
+#include "engine/Masks.h"
+
+namespace quarrow {
+namespace {
+
+// The word separators, in the order the builder looks for them.
+constexpr std::string_view kSeparators = "/ .-_()+[]";
+
+bool isSeparator(std::uint8_t c) {
+    return kSeparators.find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+// The line as the builder reads it: blanks and control characters trimmed at both ends, and
+// ending at its first NUL.
+std::string_view indexedText(std::string_view line) {
+    line = trimText(line);
+    const void* nul = std::memchr(line.data(), '\0', line.size());
+    if (nul) line = line.substr(0, static_cast<const char*>(nul) - line.data());
+    return line;
+}
+
+// The length that word starts may lie in: an extension of three or four letters starts none.
+std::size_t effectiveLength(std::string_view text) {
+    const std::size_t e = text.size();
+    if (e >= 5 && (text[e - 4] == '.' || text[e - 5] == '.')) return e - 4;
+    return e;
+}
+
+}  // namespace
+
+void IndexedChars(std::string_view line, std::string& out) {
+    out.clear();
+    const std::string_view text = indexedText(line);
+    if (text.empty()) return;
+    const auto& upper = upperTable();
+    const auto at = [&](std::size_t i) { return upper[static_cast<std::uint8_t>(text[i])]; };
+    out.push_back(static_cast<char>(at(0)));
+    const std::size_t e = effectiveLength(text);
+    // Lines of effective length 10 or less are listed under their first character only.
+    if (e <= 10) return;
+    std::bitset<256> seen;
+    // An occurrence at 1-based position p counts while p < e - 1, so only the first e - 2
+    // characters are searched. Separators are not letters: they are found in the text as it is.
+    const std::string_view searched = text.substr(0, e - 2);
+    for (const char s : kSeparators) {
+        const std::string_view separator(&s, 1);
+        for (std::size_t p = FindFrom(1, separator, searched); p != 0;
+             p = FindFrom(p + 1, separator, searched)) {
+            const std::uint8_t c = at(p);
+            if (isSeparator(c) || seen[c]) continue;
+            out.push_back(static_cast<char>(c));
+            seen[c] = true;
+            const auto sep = static_cast<std::uint8_t>(s);
+            if (s != '/' && !seen[sep]) {
+                out.push_back(s);
+                seen[sep] = true;
+            }
+        }
+    }
+}
+
+FirstLetterIndex FirstLetterIndex::Build(const StringList& lines, const std::atomic<bool>* stop) {
+    FirstLetterIndex index;
+    // Each line's characters are worked out once and kept in a scratch buffer, so the entries
+    // can be counted per character first and then placed into one array of the exact size.
+    std::string chars;  // every line's characters, one line after another
+    // How many characters each line has: each at most once besides the first, so 16 bits hold it.
+    std::vector<std::uint16_t> counts;
+    counts.reserve(lines.size());
+    std::string line;
+    std::array<std::size_t, 256> perChar{};
+    std::bitset<256> met;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (stop && stop->load(std::memory_order_relaxed)) break;
+        IndexedChars(lines[i], line);
+        for (const char c : line) {
+            const auto u = static_cast<std::uint8_t>(c);
+            if (!met[u]) {
+                met[u] = true;
+                index.chars_.push_back(c);
+            }
+            ++perChar[u];
+        }
+        chars += line;
+        counts.push_back(static_cast<std::uint16_t>(line.size()));
+    }
+    for (std::size_t c = 0; c < 256; ++c) index.starts_[c + 1] = index.starts_[c] + perChar[c];
+    index.entries_.resize(index.starts_[256]);
+    std::array<std::size_t, 256> next;
+    std::copy(index.starts_.begin(), index.starts_.end() - 1, next.begin());
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        for (std::size_t k = 0; k < counts[i]; ++k, ++at)
+            index.entries_[next[static_cast<std::uint8_t>(chars[at])]++] =
+                static_cast<std::uint32_t>(i);
+    }
+    return index;
+}
+
+}  // namespace quarrow

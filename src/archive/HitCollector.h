@@ -1,0 +1,41 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "archive/SearchHits.h"
+#include "platform/StringList.h"
+
+namespace quarrow {
+
+// Gathers a search's hits and puts them in display order: folder hits (names that contain
+// "/") apart from file hits, each list ascending by the names upper-cased by the code page
+// and compared byte by byte (a prefix first); names equal after upper-casing keep line order.
+// Each hit's first 32 upper-cased bytes and its length are taken as it is added, while its
+// name is still in the cache: most names are shorter, so sorting reads a name again only for
+// two long names that begin alike.
+class HitCollector {
+public:
+    explicit HitCollector(const StringList& names) : names_(names) {}
+
+    void add(std::uint32_t line, std::string_view name);
+    SearchHits finish();
+
+private:
+    static constexpr std::size_t kKeyWords = 4;
+    struct Keyed {
+        std::array<std::uint64_t, kKeyWords> key;  // big-endian, zero-padded
+        std::uint32_t length;
+        std::uint32_t line;
+    };
+
+    std::vector<std::uint32_t> sorted(std::vector<Keyed>& hits) const;
+
+    const StringList& names_;
+    std::vector<Keyed> dirs_;
+    std::vector<Keyed> files_;
+};
+
+}  // namespace quarrow

@@ -1,0 +1,88 @@
+#include "archive/MatchExact.h"
+
+#include <algorithm>
+
+#include "archive/HitCollector.h"
+#include "archive/LineBatch.h"
+
+namespace quarrow {
+namespace {
+
+bool inOrder(std::string_view line, const std::vector<FoldedFinder>& words) {
+    std::size_t first = words[0].find(line);
+    if (first == FoldedFinder::npos) return false;
+    for (std::size_t k = 1; k < words.size(); ++k) {
+        const std::size_t from = first + words[k - 1].size();
+        const std::size_t end = std::min(line.size(), from + kOrderedWindow);
+        if (words[k].find(line.substr(0, end), from) == FoldedFinder::npos) return false;
+        if (k + 1 < words.size()) first = words[k].find(line);
+    }
+    return true;
+}
+
+// One bit per line: lines already tested need no second test, whichever list they come from.
+class LineMarks {
+public:
+    explicit LineMarks(std::size_t lines) : bits_((lines + 63) / 64) {}
+    bool testAndSet(std::uint32_t line) {
+        std::uint64_t& word = bits_[line >> 6];
+        const std::uint64_t bit = std::uint64_t{1} << (line & 63);
+        const bool was = word & bit;
+        word |= bit;
+        return was;
+    }
+
+private:
+    std::vector<std::uint64_t> bits_;
+};
+
+}  // namespace
+
+bool LineMatchesWords(std::string_view line, const std::vector<FoldedFinder>& words, bool wild) {
+    if (words.empty()) return false;
+    if (!wild) return inOrder(line, words);
+    return std::all_of(words.begin(), words.end(),
+                       [&](const FoldedFinder& word) { return word.occursIn(line); });
+}
+
+std::optional<ExactResult> MatchExact(const ArchiveContent& content,
+                                      const std::vector<std::string>& words, bool wild,
+                                      const SearchCancel& cancel) {
+    ExactResult result;
+    const FirstLetterIndex& index = content.Index();
+    const auto firstChar = [](const std::string& word) {
+        return static_cast<unsigned char>(word.front());
+    };
+    if (words.empty() || words[0].empty() || !index.has(firstChar(words[0]))) return result;
+    result.firstWordIndexed = true;
+    // An empty word never occurs, so no line can hold them all.
+    const bool anyEmpty =
+        std::any_of(words.begin(), words.end(), [](const std::string& w) { return w.empty(); });
+    if (anyEmpty) return result;
+
+    std::vector<FoldedFinder> finders;
+    CharSignature required = 0;
+    for (const std::string& word : words) {
+        finders.emplace_back(word);
+        required |= signatureOf(word);
+    }
+    const StringList& names = content.FileDirs();
+    HitCollector hits(names);
+    LineBatch batch(names, [&](std::uint32_t line, std::string_view name) {
+        if (LineMatchesWords(name, finders, wild)) hits.add(line, name);
+    });
+    LineMarks tested(names.size());
+    for (const std::string& word : words) {
+        for (const std::uint32_t line : index.list(firstChar(word))) {
+            if (cancel.cancelled()) return std::nullopt;
+            if (tested.testAndSet(line)) continue;
+            if (mayContain(content.signature(line), required)) batch.add(line);
+        }
+    }
+    batch.flush();
+    if (cancel.cancelled()) return std::nullopt;
+    result.hits = hits.finish();
+    return result;
+}
+
+}  // namespace quarrow
