@@ -1,0 +1,83 @@
+#include "engine/Settings.h"
+
+#include "platform/IniFile.h"
+
+namespace quarrow {
+namespace {
+
+constexpr const char* kMainPos = "MainWinPos";
+constexpr const char* kNewFilesPos = "F3WinPos";
+constexpr int kSmallestSavedSize = 100;
+
+WindowBounds readBounds(const IniFile& ini, const char* section, const WindowBounds& defaults) {
+    return {ini.readInteger(section, "Left", defaults.left),
+            ini.readInteger(section, "Top", defaults.top),
+            ini.readInteger(section, "Width", defaults.width),
+            ini.readInteger(section, "Height", defaults.height)};
+}
+
+bool writeBounds(IniFile& ini, const char* section, const WindowBounds& bounds,
+                 std::string* error) {
+    return ini.writeInteger(section, "Left", bounds.left, error) &&
+           ini.writeInteger(section, "Top", bounds.top, error) &&
+           ini.writeInteger(section, "Width", bounds.width, error) &&
+           ini.writeInteger(section, "Height", bounds.height, error);
+}
+
+}  // namespace
+
+std::string dateTimeText(std::time_t t) {
+    std::tm local{};
+    localtime_r(&t, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%d.%m.%Y %H:%M:%S", &local);
+    return text;
+}
+
+MainSettings LoadSettings(const std::string& path, std::time_t now) {
+    IniFile ini(path);
+    MainSettings settings;
+    settings.lastUpdateCheck = dateTimeText(now);
+    if (!ini.load()) return settings;
+    settings.mainWindow = readBounds(ini, kMainPos, settings.mainWindow);
+    settings.newFilesWindow = readBounds(ini, kNewFilesPos, settings.newFilesWindow);
+    settings.identText = ini.readString("Ident", "IdentText", settings.identText);
+    settings.autoUpdate = ini.readBool("Update", "cbsupdate", settings.autoUpdate);
+    settings.lastUpdateCheck = ini.readString("Update", "endupdatedate", settings.lastUpdateCheck);
+    settings.activePage = ini.readInteger("MainWinPage", "Active", settings.activePage);
+    settings.newFilesView = ini.readInteger("F3VIEV", "Active", settings.newFilesView);
+    settings.language = ini.readInteger("MainWinLang", "Lang", settings.language);
+    return settings;
+}
+
+bool SaveSettings(const std::string& path, const MainSettings& settings, bool newFilesWindowExists,
+                  std::string* error) {
+    IniFile ini(path);
+    const bool mainSaved =
+        ini.writeInteger("MainWinLang", "Lang", settings.language, error) &&
+        writeBounds(ini, kMainPos, settings.mainWindow, error) &&
+        ini.writeInteger("MainWinPage", "Active", settings.activePage, error) &&
+        ini.writeString("Ident", "IdentText", settings.identText, error) &&
+        ini.writeBool("Update", "cbsupdate", settings.autoUpdate, error) &&
+        ini.writeString("Update", "endupdatedate", settings.lastUpdateCheck, error);
+    if (!mainSaved || !newFilesWindowExists) return mainSaved;
+    return writeBounds(ini, kNewFilesPos, settings.newFilesWindow, error) &&
+           ini.writeInteger("F3VIEV", "Active", settings.newFilesView, error);
+}
+
+Placement PlaceMainWindow(const WindowBounds& saved, int screenWidth, int screenHeight) {
+    if (saved.left == kUnsetPosition || saved.top == kUnsetPosition ||
+        saved.width <= kSmallestSavedSize || saved.height <= kSmallestSavedSize)
+        return {};
+    if (saved.left < 0 && saved.top < 0) return {PlacementKind::Maximised, saved};
+    WindowBounds bounds = saved;
+    if (bounds.left + bounds.width > screenWidth) bounds.left = screenWidth - bounds.width;
+    if (bounds.top + bounds.height > screenHeight) bounds.top = screenHeight - bounds.height;
+    return {PlacementKind::Bounds, bounds};
+}
+
+int TopInsideWorkArea(int top, int height, int workAreaBottom) {
+    return top + height >= workAreaBottom ? workAreaBottom - height : top;
+}
+
+}  // namespace quarrow

@@ -1,0 +1,241 @@
+#include "gui/ScanPages.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+
+#include "engine/Settings.h"
+#include "gui/FolderRowText.h"
+#include "gui/FormState.h"
+#include "gui/FormWidgets.h"
+#include "gui/LogoArea.h"
+#include "gui/QtText.h"
+#include "gui/ScanPage.h"
+#include "gui/ScanPageControl.h"
+#include "gui/TrayNotice.h"
+#include "gui/VirtualListView.h"
+
+namespace quarrow {
+namespace {
+
+constexpr int kBalloonSeconds = 10;
+const char* const kEndOfListMark = "End Quarrow";
+
+std::optional<RowLook> folderRow(const TFtpMain& job, int item, const ExtensionIcons& icons) {
+    std::string entry;
+    {
+        std::lock_guard lock(job.Lock);
+        const auto at = static_cast<std::size_t>(item);
+        if (at >= job.DirQueue.size()) return std::nullopt;
+        entry = job.DirQueue[at];
+        const long reference = folderBackReference(entry);
+        if (reference >= 0 && static_cast<std::size_t>(reference) < job.DirQueue.size())
+            entry = job.DirQueue[static_cast<std::size_t>(reference)];
+    }
+    const bool pending =
+        item > job.DirIndex.load() && entry.find(kEndOfListMark) == std::string::npos;
+    return RowLook{fromSystem(folderRowName(entry)),
+                   pending ? RowBackground::Green : RowBackground::Orange, icons.folderIcon()};
+}
+
+std::optional<RowLook> fileRow(const TFtpMain& job, int item, ExtensionIcons& icons) {
+    std::string name;
+    {
+        std::lock_guard lock(job.Lock);
+        const auto at = static_cast<std::size_t>(item);
+        if (at >= job.FileNames.size()) return std::nullopt;
+        name = std::string(job.FileNames.at(at));
+    }
+    const QString text = fromSystem(name);
+    const bool folder = name.find('/') != std::string::npos;
+    return RowLook{text, RowBackground::File, folder ? icons.folderIcon() : icons.iconFor(text)};
+}
+
+}  // namespace
+
+int fileListColumns(int windowWidth) {
+    if (windowWidth > 970) return 4;
+    if (windowWidth > 700) return 3;
+    if (windowWidth >= 300) return 2;
+    return 1;
+}
+
+ScanPages::ScanPages(FormState& state, FormWidgets& widgets, TrayNotice& tray, QWidget* window)
+    : QObject(window), state_(state), w_(widgets), tray_(tray), window_(window) {
+    w_.pc2->scanTabBar()->setColourSource([this](int index) {
+        const ScanPage* page = pageAt(index);
+        const auto job = page ? state_.context.Jobs.at(page->jobNumber()) : nullptr;
+        if (job && job->Connected.load()) return TabColour::Connected;
+        return page && page->isArchive() ? TabColour::Archive : TabColour::Other;
+    });
+    connect(w_.pc2, &QTabWidget::currentChanged, this, &ScanPages::PageShown);
+    connect(w_.Timer1, &QTimer::timeout, this, &ScanPages::Timer1Timer);
+    connect(w_.Timer2, &QTimer::timeout, this, &ScanPages::Timer2Timer);
+}
+
+ScanPage* ScanPages::CreateScanPage(int jobNumber, const QString& caption, bool archive) {
+    ScanPage::Sources sources;
+    sources.folders = [this, jobNumber](int item) -> std::optional<RowLook> {
+        const auto job = state_.context.Jobs.at(jobNumber);
+        return job ? folderRow(*job, item, icons_) : std::nullopt;
+    };
+    sources.files = [this, jobNumber](int item) -> std::optional<RowLook> {
+        const auto job = state_.context.Jobs.at(jobNumber);
+        return job ? fileRow(*job, item, icons_) : std::nullopt;
+    };
+    auto* page = new ScanPage(jobNumber, archive, sources, backgrounds_, w_.pc2);
+    page->folderLabel()->setText(labelText(state_.texts.founddir));
+    page->fileLabel()->setText(labelText(state_.texts.foundfile));
+    page->fileList()->rows().setColumns(fileListColumns(window_->width()));
+    for (VirtualListView* list : {page->folderList(), page->fileList()})
+        connect(list, &QAbstractItemView::clicked, this, &ScanPages::RefreshListCounts);
+    w_.pc2->setCurrentIndex(w_.pc2->addTab(page, caption));
+    return page;
+}
+
+ScanPage* ScanPages::pageAt(int index) const {
+    return dynamic_cast<ScanPage*>(w_.pc2->widget(index));
+}
+
+ScanPage* ScanPages::currentPage() const {
+    return pageAt(w_.pc2->currentIndex());
+}
+
+int ScanPages::pageCount() const {
+    return w_.pc2->count();
+}
+
+void keepBottomInWorkArea(QWidget& window) {
+    const QScreen* screen = window.screen();
+    if (!screen || window.isMaximized()) return;
+    const QRect frame = window.frameGeometry();
+    const QRect work = screen->availableGeometry();
+    const int top = TopInsideWorkArea(frame.top(), frame.height(), work.top() + work.height());
+    if (top != frame.top()) window.move(frame.left(), top);
+}
+
+void ScanPages::showArea() {
+    if (!w_.pc2->isHidden()) return;
+    w_.logo->hide();
+    w_.pc2->show();
+    keepBottomInWorkArea(*window_);
+}
+
+void ScanPages::hideArea() {
+    w_.pc2->hide();
+    w_.logo->show();
+}
+
+void ScanPages::removePage(ScanPage* page) {
+    if (w_.grbox->parentWidget() == page) {
+        w_.grbox->hide();
+        w_.grbox->setParent(w_.logo->parentWidget());
+    }
+    w_.pc2->removeTab(w_.pc2->indexOf(page));
+    page->deleteLater();
+}
+
+void ScanPages::showScannerFields(int jobNumber) {
+    const auto job = state_.context.Jobs.at(jobNumber);
+    if (!job) return;
+    w_.cbsServer->setEditText(fromSystem(job->Server));
+    w_.cbsFindPath->setEditText(fromSystem(job->Path));
+    w_.cbsMask->setEditText(fromSystem(job->Mask));
+    w_.cbspassword->setEditText(fromSystem(job->Password));
+    w_.cbsUserName->setEditText(fromSystem(job->UserName));
+    w_.Port->setText(QString::number(job->Port));
+}
+
+void ScanPages::PageShown(int index) {
+    ScanPage* page = pageAt(index);
+    if (!page) return;
+    state_.context.ArchiveBusy.store(false);
+    page->attachStatusBox(w_.grbox);
+    w_.btnClose->show();
+    w_.pb1->show();
+    w_.grbox->show();
+    state_.context.CurrentJob.store(page->jobNumber());
+    showScannerFields(page->jobNumber());
+    setPageCaption(page);
+    if (const auto job = state_.context.Jobs.at(page->jobNumber())) {
+        page->folderList()->setItemCount(static_cast<int>(job->dirQueueSize()), false);
+        page->folderList()->selectItem(job->DirIndex.load());
+    }
+    w_.pc2->update();
+    w_.Timer1->start();
+}
+
+void ScanPages::setPageCaption(ScanPage* page) {
+    const auto job = state_.context.Jobs.at(page->jobNumber());
+    if (!job) return;
+    w_.pc2->setTabText(w_.pc2->indexOf(page), QString::number(job->fileCount()) +
+                                                  QStringLiteral(" : ") + fromSystem(job->Server));
+}
+
+void ScanPages::updateProgressBar(ScanPage* page) {
+    const auto job = state_.context.Jobs.at(page->jobNumber());
+    if (!job) return;
+    const int queued = static_cast<int>(job->dirQueueSize());
+    w_.pb1->setRange(0, std::max(queued, 1));
+    w_.pb1->setValue(std::clamp(job->DirIndex.load(), 0, std::max(queued, 1)));
+    page->folderList()->viewport()->update();
+}
+
+void ScanPages::Timer1Timer() {
+    w_.Timer1->stop();
+    const int current = state_.context.CurrentJob.load();
+    const auto job = state_.context.Jobs.at(current);
+    if (!job || job->StopRequested.load()) return;
+    const std::string status = job->statusText();
+    w_.Label1->setText(
+        labelText(status + "\r" + state_.texts.filefind + std::to_string(job->fileCount())));
+    for (int i = 0; i < pageCount(); ++i) setPageCaption(pageAt(i));
+    if (!job->Connected.load()) w_.Label1->setText(labelText(status + "\r" + state_.texts.nojoin));
+    RefreshListCounts();
+    if (ScanPage* page = currentPage()) updateProgressBar(page);
+    w_.pc2->update();
+}
+
+void ScanPages::RefreshListCounts() {
+    ScanPage* page = currentPage();
+    if (!page) return;
+    const auto job = state_.context.Jobs.at(page->jobNumber());
+    if (!job) return;
+    const bool keep = window_->isVisible();
+    page->fileList()->setItemCount(static_cast<int>(job->fileCount()), keep);
+    page->folderList()->setItemCount(static_cast<int>(job->dirQueueSize()), keep);
+}
+
+void ScanPages::Timer2Timer() {
+    w_.Timer2->stop();
+    const auto job = state_.context.Jobs.at(state_.context.CurrentJob.load());
+    if (job) {
+        if (job->StopRequested.load()) return;
+        w_.pc2->update();
+        if (ScanPage* page = currentPage(); page && job->dirQueueSize() > 0)
+            updateProgressBar(page);
+    }
+    tray_.showWindow();
+    QApplication::alert(window_);
+    const std::string text =
+        job ? job->statusText() + "\r" + state_.texts.endscan : state_.texts.endscan;
+    tray_.ShowBalloon(QStringLiteral("Quarrow :"), labelText(text), kBalloonSeconds,
+                      BalloonIcon::Warning);
+}
+
+void ScanPages::resizeRows(int windowWidth) {
+    if (ScanPage* page = currentPage()) {
+        const QWidget* viewport = page->folderList()->viewport();
+        backgrounds_.resize(QSize(std::max(viewport->width() / 2, 1), 20));
+    }
+    for (int i = 0; i < pageCount(); ++i)
+        pageAt(i)->fileList()->rows().setColumns(fileListColumns(windowWidth));
+}
+
+}  // namespace quarrow

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "engine/EngineContext.h"
+#include "engine/ScanStart.h"
+#include "platform/DateTimeText.h"
+
+namespace quarrow::test {
+namespace {
+
+struct NormaliseCase {
+    ScanEntries typed;
+    ScanEntries written;
+};
+
+TEST(ScanStartTest, EntriesAreWrittenBackNormalised) {
+    const NormaliseCase cases[] = {
+        {{"  ftp://host  ", "", "", "", "pw", ""}, {"host", "/", "*.*", "anonymous", "pw", ""}},
+        {{"FTP://host", "pub", ".mp3", "me", "", "21"},
+         {"FTP://host", "/pub/", "*.mp3", "me", "", "21"}},
+        {{"host", "/pub", "*.ogg", " ", "", ""}, {"host", "/pub/", "*.ogg", "anonymous", "", ""}},
+        {{"host", "pub/music/", "mp3*.ogg", "u", "", ""},
+         {"host", "/pub/music/", "*mp3*.ogg", "u", "", ""}},
+        {{"host", " pub ", "  ", "u", "", ""}, {"host", "/pub/", "*.*", "u", "", ""}},
+        {{"host", "/", "*.*", "u", "", ""}, {"host", "/", "*.*", "u", "", ""}},
+    };
+    for (const auto& c : cases) {
+        ScanEntries entries = c.typed;
+        ASSERT_TRUE(NormaliseScanEntries(entries)) << c.typed.server;
+        EXPECT_EQ(entries.server, c.written.server);
+        EXPECT_EQ(entries.path, c.written.path) << "typed '" << c.typed.path << "'";
+        EXPECT_EQ(entries.mask, c.written.mask) << "typed '" << c.typed.mask << "'";
+        EXPECT_EQ(entries.userName, c.written.userName);
+        EXPECT_EQ(entries.password, c.written.password);
+    }
+}
+
+TEST(ScanStartTest, ServerOfOnlyTheUrlPrefixStartsNothing) {
+    for (const char* server : {"ftp://", "  ftp://  ", "", "   "}) {
+        ScanEntries entries{server, "pub", "", "", "", ""};
+        EXPECT_FALSE(NormaliseScanEntries(entries)) << "'" << server << "'";
+        EXPECT_EQ(entries.path, "pub");
+    }
+}
+
+TEST(ScanStartTest, PortTextIsANumberOrEmpty) {
+    EXPECT_EQ(StartPort(""), 21);
+    EXPECT_EQ(StartPort("  "), 21);
+    EXPECT_EQ(StartPort(" 2121 "), 2121);
+    EXPECT_FALSE(StartPort("abc"));
+    EXPECT_FALSE(StartPort("21a"));
+    EXPECT_FALSE(StartPort("70000"));
+    EXPECT_FALSE(StartPort("0"));
+}
+
+class ScanStartJobTest : public ::testing::Test {
+protected:
+    EngineContext context{"/prog/"};
+};
+
+TEST_F(ScanStartJobTest, DuplicateIsAConnectedJobWithTheSameServerFolderAndMask) {
+    const auto addJob = [&](const char* server, const char* path, const char* mask,
+                            bool connected) {
+        const auto job = context.Jobs.at(context.Jobs.add());
+        job->Server = server;
+        job->Path = path;
+        job->Mask = mask;
+        job->Connected.store(connected);
+    };
+    addJob("host", "/pub/", "*.MP3", false);
+    addJob("HOST", "/pub/", "*.MP3", true);
+    addJob("host", "/pub/", "*.MP3", true);
+
+    EXPECT_EQ(FindDuplicateScan(context.Jobs, {" host ", "/pub/ ", "*.MP3", "", "", ""}), 2);
+    EXPECT_FALSE(FindDuplicateScan(context.Jobs, {"host", "/pub/", "*.mp3", "", "", ""}));
+    EXPECT_FALSE(FindDuplicateScan(context.Jobs, {"host", "/pub", "*.MP3", "", "", ""}));
+    context.Jobs.at(2)->Connected.store(false);
+    EXPECT_FALSE(FindDuplicateScan(context.Jobs, {"host", "/pub/", "*.MP3", "", "", ""}));
+}
+
+TEST_F(ScanStartJobTest, JobIsFilledFromTheEntriesAndTheSaveDialog) {
+    const auto job = context.Jobs.at(context.Jobs.add());
+    const ScanEntries entries{"ftp.example.org", "/pub/", "*.mp3*.ogg ", " me ", " pw ", "2121"};
+    const std::time_t now = 1'700'000'000;
+    FillJobFromEntries(context, *job, entries, 2121,
+                       {"/home/u/Music.list.qrnet", 1, "Opera ", false, now});
+
+    EXPECT_EQ(job->StartStamp, formatStamp(now));
+    EXPECT_EQ(job->Server, "ftp.example.org");
+    EXPECT_EQ(job->Path, "/pub/");
+    EXPECT_EQ(job->currentDir(), "/pub/");
+    EXPECT_EQ(job->Mask, "*.MP3*.OGG");
+    EXPECT_EQ(job->Extensions, (std::vector<std::string>{".MP3", ".OGG"}));
+    EXPECT_EQ(job->Port, 2121);
+    EXPECT_FALSE(job->Recursive);
+    EXPECT_EQ(job->TextExport, 1);
+    EXPECT_EQ(job->SaveFileName, "/home/u/Music.list.qrnet");
+    EXPECT_EQ(job->SnapshotBase, "/home/u/Music.list");
+    EXPECT_EQ(job->ResumeBase, "/prog/Session/Music.list_ftp.example.org_" + formatStamp(now));
+    EXPECT_EQ(job->UserName, "me");
+    EXPECT_EQ(job->Password, "pw");
+    EXPECT_EQ(job->Ident, "Opera ");
+    EXPECT_EQ(job->DirIndex.load(), 0);
+    EXPECT_FALSE(job->StopRequested.load());
+    EXPECT_FALSE(job->PageClosed.load());
+    EXPECT_EQ(ServerLogLine(*job, " me ", " pw "),
+              "ftp.example.org  /pub/  *.MP3*.OGG   me    pw ");
+}
+
+}  // namespace
+}  // namespace quarrow::test

@@ -1,0 +1,102 @@
+#include "GuiFixture.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+
+#include "fixtures/FtpServer.h"
+#include "gui/FormState.h"
+#include "platform/FileSystem.h"
+#include "platform/TextLines.h"
+
+namespace quarrow::test {
+
+std::optional<SaveChoice> FakeDialogs::saveSnapshot(QWidget*, const QString& folder) {
+    folders.append(folder);
+    if (saves.empty()) return std::nullopt;
+    const SaveChoice answer = saves.front();
+    saves.pop_front();
+    if (answer.fileName.isEmpty()) return std::nullopt;
+    return answer;
+}
+
+std::optional<QString> FakeDialogs::openResume(QWidget*, const QString& folder) {
+    folders.append(folder);
+    if (opens.empty()) return std::nullopt;
+    const QString answer = opens.front();
+    opens.pop_front();
+    if (answer.isEmpty()) return std::nullopt;
+    return answer;
+}
+
+ProgramFolder::ProgramFolder(bool languages) {
+    makeDirectory(path() + "TXT");
+    if (!languages) return;
+    for (const char* name : {"Engl.lng", "Ru.lng"}) {
+        std::string content;
+        if (!readWholeFile(std::string(QUARROW_DATA_DIR "/TXT/") + name, content) ||
+            !writeFileAtomic(path() + "TXT/" + name, path() + "TXT/" + name + ".tmp", content))
+            qFatal("cannot copy the language file %s", name);
+    }
+}
+
+QString ProgramFolder::file(const char* relative) const {
+    return QString::fromStdString(path() + relative);
+}
+
+std::optional<std::string> ProgramFolder::bytes(const char* relative) const {
+    std::string content;
+    if (!readWholeFile(path() + relative, content)) return std::nullopt;
+    return content;
+}
+
+void ProgramFolder::write(const char* relative, const std::vector<std::string>& lines) const {
+    if (!writeLinesFile(path() + relative, lines)) qFatal("cannot write %s", relative);
+}
+
+std::unique_ptr<TFtpForm> makeForm(const ProgramFolder& program,
+                                   const std::shared_ptr<FakeDialogs>& dialogs,
+                                   const FormOptions& options) {
+    FormSetup setup;
+    setup.programDir = program.path();
+    setup.settingsFile = program.path() + "quarrow.ini";
+    setup.argument = options.argument;
+    setup.dialogs = dialogs;
+    setup.trayAvailable = [tray = options.tray] { return tray; };
+    setup.version = "1.2.3";
+    auto form = std::make_unique<TFtpForm>(std::move(setup));
+    form->show();
+    if (!QTest::qWaitForWindowExposed(form.get())) qWarning("the window was not exposed");
+    return form;
+}
+
+void enterScan(TFtpForm& form, int port, const QString& path, const QString& mask) {
+    FormWidgets& w = form.widgets();
+    w.cbsServer->setEditText(QStringLiteral("127.0.0.1"));
+    w.Port->setText(QString::number(port));
+    w.cbsFindPath->setEditText(path);
+    w.cbsMask->setEditText(mask);
+}
+
+std::shared_ptr<TFtpMain> jobOf(TFtpForm& form, int number) {
+    return form.state().context.Jobs.at(number);
+}
+
+bool scansRunning(TFtpForm& form) {
+    return form.state().context.workersRunning();
+}
+
+std::vector<std::string> mp3Tree(const std::string& root, int folders, int filesEach) {
+    std::vector<TreeItem> items{{"readme.txt", "r"}};
+    std::vector<std::string> names;
+    for (int d = 0; d < folders; ++d)
+        for (int f = 0; f < filesEach; ++f) {
+            const std::string name = "song" + std::to_string(d) + "_" + std::to_string(f) + ".mp3";
+            items.push_back({"dir" + std::to_string(d) + "/" + name, "x"});
+            names.push_back(name);
+        }
+    makeTree(root, items);
+    return names;
+}
+
+}  // namespace quarrow::test

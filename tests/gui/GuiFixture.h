@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QList>
+#include <QStringList>
+#include <deque>
+#include <memory>
+#include <string>
+
+#include "engine/TFtpMain.h"
+#include "fixtures/TempDir.h"
+#include "gui/FormDialogs.h"
+#include "gui/TFtpForm.h"
+
+namespace quarrow::test {
+
+// Dialogs whose answers the test queues: an empty queue, or an empty file name, answers like a
+// cancelled dialog.
+// Messages and errors are collected instead of shown.
+class FakeDialogs : public FormDialogs {
+public:
+    std::optional<SaveChoice> saveSnapshot(QWidget*, const QString& folder) override;
+    std::optional<QString> openResume(QWidget*, const QString& folder) override;
+    void message(QWidget*, const QString& text) override { messages.append(text); }
+    void error(QWidget*, const QString& text) override { errors.append(text); }
+    bool controlHeld() override { return ctrl; }
+    void openUrl(const QUrl& url) override { urls.append(url); }
+
+    std::deque<SaveChoice> saves;
+    std::deque<QString> opens;
+    QStringList folders;  // the folder each dialog was opened in
+    QStringList messages, errors;
+    QList<QUrl> urls;
+    bool ctrl = false;
+};
+
+// A program folder under the temporary folder, with the shipped language files in TXT/ unless
+// told otherwise.
+class ProgramFolder {
+public:
+    explicit ProgramFolder(bool languages = true);
+    std::string path() const { return dir_.path(); }
+    QString file(const char* relative) const;
+    // The file's bytes, or nothing when it does not exist.
+    std::optional<std::string> bytes(const char* relative) const;
+    void write(const char* relative, const std::vector<std::string>& lines) const;
+
+private:
+    TempDir dir_;
+};
+
+struct FormOptions {
+    std::string argument;
+    bool tray = false;
+};
+
+// The main window over `program`, shown, with `dialogs` answering for the user.
+std::unique_ptr<TFtpForm> makeForm(const ProgramFolder& program,
+                                   const std::shared_ptr<FakeDialogs>& dialogs,
+                                   const FormOptions& options = {});
+
+// Fills the scanner page for the loopback test server.
+void enterScan(TFtpForm& form, int port, const QString& path = QStringLiteral("/"),
+               const QString& mask = QStringLiteral("*.mp3"));
+
+std::shared_ptr<TFtpMain> jobOf(TFtpForm& form, int number);
+bool scansRunning(TFtpForm& form);
+
+// A tree of `folders` folders holding `filesEach` ".mp3" files each, plus one ".txt" file.
+std::vector<std::string> mp3Tree(const std::string& root, int folders, int filesEach);
+
+}  // namespace quarrow::test
