@@ -6,6 +6,7 @@
 #include "archive/ArchiveMerge.h"
 #include "archive/ArchiveTestData.h"
 #include "archive/LoadArchives.h"
+#include "engine/TestLists.h"
 #include "fixtures/TempDir.h"
 
 namespace quarrow {
@@ -13,11 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> linesOf(const StringList& list) {
-    std::vector<std::string> lines;
-    for (std::size_t i = 0; i < list.size(); ++i) lines.emplace_back(list[i]);
-    return lines;
-}
+using test::linesOf;
 
 TEST(ArchiveLoad, ServerNameIsCutFromTheFirstHeaderLine) {
     const std::vector<std::pair<std::string, std::string>> cases = {
@@ -118,9 +115,9 @@ TEST_F(ArchiveFiles, MergesSnapshotsInOrderAndStopsAtADamagedOne) {
 }
 
 TEST_F(ArchiveFiles, SnapshotOfLocalFoldersAddsNoNames) {
-    // Its first header line does not contain "ftp", so its lists are not read.
+    // Its first header line does not contain a lower-case "ftp", so its lists are not read.
     test::SnapshotContents local{"C:", "\\", {{"C:\\music\\", "1.mp3"}}};
-    local.headerLead = "Local folders: ";
+    local.headerLead = "Local folders, no Ftp: ";
     const ArchiveLoadResult result = LoadArchiveFiles(
         {write("local.qrnet", local), write("ftp.qrnet", {"a.org", "/", {{"/x/", "2.mp3"}}})});
     EXPECT_TRUE(result.error.empty()) << result.error;

@@ -22,6 +22,24 @@ std::string trimmed(const std::string& text) {
     return text.substr(begin, end - begin);
 }
 
+std::vector<std::string> splitAt(const std::string& text) {
+    std::vector<std::string> parts(1);
+    for (const char c : text) {
+        if (c == '|') {
+            parts.emplace_back();
+        } else {
+            parts.back().push_back(c);
+        }
+    }
+    return parts;
+}
+
+void addHit(const std::vector<std::string>& names, std::uint32_t line, NaiveHits& hits) {
+    (names[line].find('/') != std::string::npos ? hits.dirs : hits.files).push_back(line);
+}
+
+}  // namespace
+
 void sortByName(const std::vector<std::string>& names, std::vector<std::uint32_t>& lines) {
     std::sort(lines.begin(), lines.end(), [&](std::uint32_t a, std::uint32_t b) {
         const std::string x = upperCp1251(names[a]), y = upperCp1251(names[b]);
@@ -30,12 +48,6 @@ void sortByName(const std::vector<std::string>& names, std::vector<std::uint32_t
         return ux != uy ? ux < uy : a < b;
     });
 }
-
-void addHit(const std::vector<std::string>& names, std::uint32_t line, NaiveHits& hits) {
-    (names[line].find('/') != std::string::npos ? hits.dirs : hits.files).push_back(line);
-}
-
-}  // namespace
 
 std::shared_ptr<const ArchiveContent> contentOf(const std::vector<std::string>& names) {
     ArchiveLists lists;
@@ -195,30 +207,9 @@ NaiveHits naiveTolerant(const std::vector<std::string>& names,
 }
 
 std::vector<std::string> randomNames(std::mt19937& rng, std::size_t count) {
-    const std::vector<std::string> pieces = {"ab",
-                                             "ba",
-                                             "rock",
-                                             "live",
-                                             "the",
-                                             "best",
-                                             "of",
-                                             "a",
-                                             "b",
-                                             "\xEF\xE5\xF1\xED\xFF",
-                                             "\xCF\xC5\xD1",
-                                             "mix",
-                                             "ox",
-                                             "Rock",
-                                             "LIVE",
-                                             "x1",
-                                             "2004",
-                                             "b-side",
-                                             "(live)",
-                                             "[cd1]",
-                                             "a_b",
-                                             "+",
-                                             "tail",
-                                             "\xB8\xEB\xEA\xE0"};
+    const std::vector<std::string> pieces = splitAt(
+        "ab|ba|rock|live|the|best|of|a|b|\xEF\xE5\xF1\xED\xFF|\xCF\xC5\xD1|mix|ox|Rock|LIVE|"
+        "x1|2004|b-side|(live)|[cd1]|a_b|+|tail|\xB8\xEB\xEA\xE0");
     const std::vector<std::string> glue = {" ", " ", "-", " - ", "_", ".", "", "(", ")"};
     const std::vector<std::string> endings = {".mp3", ".flac", ".txt", "", ".a", "/"};
     std::uniform_int_distribution<std::size_t> words(1, 6);

@@ -28,6 +28,8 @@ std::string snapshotBytes(const SnapshotContents& contents, const std::string& e
 void writeSnapshot(const std::string& file, const SnapshotContents& contents);
 
 // The rules written out plainly, as references for the indexed and filtered search.
+// Display order: upper-cased bytes as unsigned values, a prefix first, then line order.
+void sortByName(const std::vector<std::string>& names, std::vector<std::uint32_t>& lines);
 std::string naiveIndexedChars(const std::string& line);
 bool naiveLineMatches(const std::string& upperLine, const std::vector<std::string>& words,
                       bool wild);

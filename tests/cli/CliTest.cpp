@@ -6,17 +6,15 @@
 
 #include <algorithm>
 #include <csignal>
-#include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <random>
 #include <sstream>
 
 #include "cli/ChildProcess.h"
 #include "fixtures/FtpServer.h"
 #include "fixtures/TempDir.h"
+#include "platform/DateTimeText.h"
+#include "platform/FileSystem.h"
 
 namespace quarrow::test {
 namespace {
@@ -45,12 +43,6 @@ std::vector<std::string> sorted(std::vector<std::string> lines) {
     return lines;
 }
 
-std::vector<std::string> distinct(std::vector<std::string> lines) {
-    lines = sorted(std::move(lines));
-    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
-    return lines;
-}
-
 std::vector<std::string> splitLines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream stream(text);
@@ -58,25 +50,13 @@ std::vector<std::string> splitLines(const std::string& text) {
     return lines;
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
 void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << bytes;
-    ASSERT_TRUE(file.good()) << path;
+    ASSERT_TRUE(writeFileAtomic(path, path + ".new", bytes)) << path;
 }
 
 // The date as the tool stamps file names: dd.mm.yyyy, local time.
 std::string today() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[16];
-    std::strftime(text, sizeof text, "%d.%m.%Y", &local);
-    return text;
+    return formatDate(std::time(nullptr));
 }
 
 // A loopback port that nothing listens on: bound once, then released.
@@ -117,17 +97,8 @@ std::vector<std::string> dumpTagged(const std::string& file, const std::string& 
     return found;
 }
 
-TEST(CliUsage, HelpNamesEveryCommandAndKeyword) {
-    const ChildResult help = cli({"--help"});
-    EXPECT_EQ(help.exitCode, 0);
-    for (const char* word :
-         {"scan", "resume", "dump", "--program-dir", "[server=", "[path=", "[mask=", "[port=",
-          "[user=", "[password=", "[savefilename=", "[nodirchild]", "[loadfile=", "[hide]",
-          "[nostartspyall]", "[startspyallinstart]"})
-        EXPECT_NE(help.out.find(word), std::string::npos) << "--help does not mention " << word;
-}
-
-TEST(CliUsage, MalformedCommandLinesExitWithUsageCode) {
+TEST(CliUsage, HelpSucceedsAndMalformedCommandLinesExitWithUsageCode) {
+    EXPECT_EQ(cli({"--help"}).exitCode, 0);
     const std::vector<std::vector<std::string>> commandLines = {
         {},
         {"frobnicate"},
@@ -257,8 +228,9 @@ TEST_F(CliScanTest, IgnoreListSkipsFoldersAndCommentGoesIntoTheHeader) {
     EXPECT_EQ(sorted(dumpTagged(snapshot(), "F")),
               sorted({"/privy.mp3", "/public/song.mp3", "/deep/ok.mp3"}));
     const auto header = dumpTagged(snapshot(), "H");
-    EXPECT_NE(std::find(header.begin(), header.end(), "Mirror kept by the tests"), header.end());
-    EXPECT_NE(std::find(header.begin(), header.end(), "Зеркало"), header.end())
+    const std::vector<std::string> comment = {"Mirror kept by the tests", "Зеркало"};
+    EXPECT_NE(std::search(header.begin(), header.end(), comment.begin(), comment.end()),
+              header.end())
         << testing::PrintToString(header);
 }
 
@@ -274,96 +246,65 @@ TEST_F(CliScanTest, UnwritableSnapshotStillWalksAndFails) {
 }
 
 // A slow server (every listing waits) over a dozen folders, interrupted by SIGINT as soon as
-// the first resume file has been written.
-class CliInterruptTest : public CliScanTest {
-protected:
-    void SetUp() override {
-        CliScanTest::SetUp();
-        std::vector<TreeItem> tree = {{"dir03/inner/deep.mp3", "x"}};
-        for (int i = 0; i < 10; ++i) {
-            const std::string n = "0" + std::to_string(i);
-            tree.push_back({"dir" + n + "/f" + n + ".mp3", "x"});
-            tree.push_back({"dir" + n + "/f" + n + ".txt", "x"});
-            allMp3_.push_back("/dir" + n + "/f" + n + ".mp3");
-        }
-        allMp3_.push_back("/dir03/inner/deep.mp3");
-        FtpServerOptions slow;
-        slow.listDelaySeconds = 0.3;
-        serve(tree, slow);
+// the first resume file has been written; the resume command then finishes the scan.
+TEST_F(CliScanTest, SigintLeavesCompleteFilesThatResumeFinishes) {
+    std::vector<TreeItem> tree = {{"dir03/inner/deep.mp3", "x"}};
+    std::vector<std::string> allMp3 = {"/dir03/inner/deep.mp3"};
+    for (int i = 0; i < 10; ++i) {
+        const std::string n = "0" + std::to_string(i);
+        tree.push_back({"dir" + n + "/f" + n + ".mp3", "x"});
+        tree.push_back({"dir" + n + "/f" + n + ".txt", "x"});
+        allMp3.push_back("/dir" + n + "/f" + n + ".mp3");
     }
+    FtpServerOptions slow;
+    slow.listDelaySeconds = 0.3;
+    serve(tree, slow);
+    std::vector<std::string> args = scanArgs(target());
+    args.insert(args.begin(), QUARROW_CLI_PATH);
+    ChildProcess child(args);
+    ASSERT_TRUE(child.signalWhen(
+        SIGINT, [&] { return fs::exists(resumeFile()); }, 15s))
+        << "the scan ended or wrote no resume file in time";
+    const ChildResult interrupted = child.wait(10s);
+    ASSERT_FALSE(interrupted.timedOut) << "no exit after SIGINT; stderr:\n" << interrupted.err;
+    ASSERT_EQ(interrupted.exitCode, 130) << interrupted.err;
 
-    void interruptScan() {
-        std::vector<std::string> args = scanArgs(target());
-        args.insert(args.begin(), QUARROW_CLI_PATH);
-        ChildProcess child(args);
-        const std::string resume = resumeFile();
-        ASSERT_TRUE(child.signalWhen(
-            SIGINT, [&] { return fs::exists(resume); }, 15s))
-            << "the scan ended or wrote no resume file in time";
-        const ChildResult result = child.wait(10s);
-        ASSERT_FALSE(result.timedOut) << "no exit after SIGINT; stderr:\n" << result.err;
-        ASSERT_EQ(result.exitCode, 130) << result.err;
-    }
-
-    std::vector<std::string> allMp3_;
-};
-
-TEST_F(CliInterruptTest, SigintLeavesCompleteFilesAndNoWorkFiles) {
-    interruptScan();
     for (const auto& file : dumpTagged(snapshot(), "F"))
-        EXPECT_NE(std::find(allMp3_.begin(), allMp3_.end(), file), allMp3_.end()) << file;
+        EXPECT_NE(std::find(allMp3.begin(), allMp3.end(), file), allMp3.end()) << file;
     EXPECT_FALSE(dumpTagged(resumeFile(), "Q").empty());
     for (const char* folder : {"Arhive", "Session"})
         for (const auto& entry : fs::directory_iterator(dir() + folder))
             EXPECT_FALSE(entry.path().string().ends_with("tmp")) << entry.path();
-}
 
-TEST_F(CliInterruptTest, ResumeFinishesTheInterruptedScan) {
-    interruptScan();
     const std::string resumed = dir() + "Arhive/resumed.qrnet";
     const ChildResult resume = cli({"--program-dir", dir(), "resume", resumeFile(), resumed});
     ASSERT_EQ(resume.exitCode, 0) << resume.err;
     // The folder being listed when the scan stopped is listed again, so it may appear twice.
-    const auto found = dumpTagged(resumed, "F");
-    EXPECT_GE(found.size(), allMp3_.size());
-    EXPECT_EQ(distinct(found), sorted(allMp3_));
+    auto found = sorted(dumpTagged(resumed, "F"));
+    EXPECT_GE(found.size(), allMp3.size());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
+    EXPECT_EQ(found, sorted(allMp3));
 }
 
+// Every kind of damage is told apart in the format tests; here the tool's answer to one.
 TEST_F(CliScanTest, DumpRefusesDamagedOrMissingFiles) {
     serve(kTree);
     ASSERT_EQ(cli(scanArgs(target())).exitCode, 0);
-    const std::string good = readFile(snapshot());
-    const std::string goodResume = readFile(resumeFile());
-    ASSERT_GT(good.size(), 16u);
-
-    // Container: entry count, name length, name, content length, then the zlib stream.
-    const std::size_t nameLength =
-        static_cast<unsigned char>(good[4]) | static_cast<unsigned char>(good[5]) << 8;
-    const std::size_t streamStart = 12 + nameLength;
-    ASSERT_LT(streamStart + 8, good.size());
-    std::string flipped = good;
-    for (std::size_t i = 0; i < 4; ++i) flipped[(streamStart + good.size()) / 2 + i] ^= '\xFF';
-    std::string noise(400, '\0');
-    std::mt19937 random(7);
-    for (char& c : noise) c = static_cast<char>(random());
-
+    std::string good, goodResume;
+    ASSERT_TRUE(readWholeFile(snapshot(), good) && readWholeFile(resumeFile(), goodResume));
     const std::vector<std::pair<std::string, std::string>> files = {
         {"truncated.qrnet", good.substr(0, good.size() / 2)},
-        {"flipped.qrnet", flipped},
-        {"noise.qrnet", noise},
         {"empty.qrnet", ""},
         {"truncated.qrsftp", goodResume.substr(0, goodResume.size() - 3)},
     };
     for (const auto& [name, bytes] : files) writeFile(dir() + name, bytes);
-    for (const auto& [name, bytes] : files) {
+    for (const std::string name :
+         {"truncated.qrnet", "empty.qrnet", "truncated.qrsftp", "missing.qrnet"}) {
         const ChildResult dump = cli({"dump", dir() + name});
         EXPECT_EQ(dump.exitCode, 1) << name;
         EXPECT_NE(dump.err.find(name), std::string::npos) << name << ": " << dump.err;
         EXPECT_TRUE(dump.out.empty()) << name << ": " << dump.out;
     }
-    const ChildResult missing = cli({"dump", dir() + "missing.qrnet"});
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_NE(missing.err.find("missing.qrnet"), std::string::npos) << missing.err;
 }
 
 }  // namespace

@@ -48,12 +48,7 @@ TEST_F(HistoryListsTest, LinesNotYetPresentIgnoreCaseWhileStartComparesExactly) 
     EXPECT_EQ(bytes("PATH.txt"), "/incoming/\r\n/PUB/\r\n/pub/\r\n");
 }
 
-TEST_F(HistoryListsTest, AllLinesAreLoadedAndAReplacingFileDropsTheDesignedEntries) {
-    write("Password.txt", {"b", "a", "a"});
-    HistoryList passwords(file("Password.txt"), true);
-    ASSERT_TRUE(passwords.loadAll());
-    EXPECT_EQ(passwords.entries(), (Lines{"a", "a", "b"}));
-
+TEST_F(HistoryListsTest, AReplacingFileDropsTheDesignedEntries) {
     HistoryList ident(file("Ident.txt"), true);
     ident.assign({"Quarrow", "Opera"});
     ASSERT_TRUE(ident.loadReplacing());

@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/ResumeFile.h"
 #include "engine/SnapshotHeader.h"
+#include "engine/TestLists.h"
+#include "fixtures/TempDir.h"
+#include "platform/FileSystem.h"
 
 using namespace std::string_literals;
 
@@ -16,18 +16,7 @@ namespace quarrow {
 namespace {
 
 using Lines = std::vector<std::string>;
-
-StringList toList(const Lines& lines) {
-    StringList list;
-    for (const auto& line : lines) list.append(line);
-    return list;
-}
-
-Lines toVector(const StringList& list) {
-    Lines lines;
-    for (std::size_t i = 0; i < list.size(); ++i) lines.emplace_back(list.at(i));
-    return lines;
-}
+using test::toList;
 
 TEST(ResumeFileHeader, NineLinesThenComments) {
     EXPECT_EQ(buildResumeHeader("20240102_030405", "h.example", "/pub/", "*.avi", "/pub/x/", "bob",
@@ -37,9 +26,8 @@ TEST(ResumeFileHeader, NineLinesThenComments) {
 }
 
 TEST(ResumeFileHeader, LoginRulesByHeaderLength) {
-    const Lines five{"stamp", "h", "/", "*.*", "/"};
-    const auto plus = [&](const Lines& more) {
-        Lines lines = five;
+    const auto plus = [](const Lines& more) {
+        Lines lines{"stamp", "h", "/", "*.*", "/"};
         lines.insert(lines.end(), more.begin(), more.end());
         return lines;
     };
@@ -51,7 +39,7 @@ TEST(ResumeFileHeader, LoginRulesByHeaderLength) {
     };
     const std::vector<Case> cases = {
         {"no lines", {}, "anonymous", "us@site", 21},
-        {"five lines", five, "anonymous", "us@site", 21},
+        {"five lines", plus({}), "anonymous", "us@site", 21},
         {"marker in the port line", plus({"u", "p", "END_MainFtp_"}), "u", "p", std::nullopt},
         {"marker then comments", plus({"u", "p", "END_MainFtp_", "c"}), "u", "p", std::nullopt},
         {"eight lines with a port", plus({"u", "p", "990"}), "u", "p", 990},
@@ -81,16 +69,9 @@ TEST(ResumeFileHeader, LoginRulesByHeaderLength) {
 
 class ResumeFileOnDisk : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ =
-            std::filesystem::temp_directory_path() / ("quarrow-resume-" + std::to_string(getpid()));
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
     std::string write(const std::string& bytes) {
-        const std::string path = (dir_ / "job.qrsftp").string();
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+        const std::string path = dir.path() + "job.qrsftp";
+        EXPECT_TRUE(writeFileAtomic(path, path + "tmp", bytes));
         return path;
     }
 
@@ -104,7 +85,7 @@ protected:
         return data;
     }
 
-    std::filesystem::path dir_;
+    test::TempDir dir;
 };
 
 TEST_F(ResumeFileOnDisk, FourUncompressedBlocksByteForByte) {
@@ -115,32 +96,7 @@ TEST_F(ResumeFileOnDisk, FourUncompressedBlocksByteForByte) {
     EXPECT_EQ(buildResumeFile(data), "\x02\x03s\r\n\x02\x00\x02\x03/\r\n\x02\x03n\r\n"s);
 }
 
-TEST_F(ResumeFileOnDisk, RoundTripsWholeOrHeaderOnly) {
-    const ResumeData written = sample();
-    const std::string path = write(buildResumeFile(written));
-    ResumeData read;
-    std::string error;
-    ASSERT_EQ(readResumeFile(path, false, read, &error), ResumeReadResult::Ok) << error;
-    EXPECT_EQ(read.header, written.header);
-    EXPECT_EQ(read.dirQueue, written.dirQueue);
-    EXPECT_EQ(toVector(read.fileDirs), toVector(written.fileDirs));
-    EXPECT_EQ(toVector(read.fileNames), toVector(written.fileNames));
-
-    ResumeData headerOnly;
-    ASSERT_EQ(readResumeFile(path, true, headerOnly, &error), ResumeReadResult::Ok);
-    EXPECT_EQ(headerOnly.header, written.header);
-    EXPECT_TRUE(headerOnly.dirQueue.empty());
-    EXPECT_EQ(headerOnly.fileNames.size(), 0u);
-}
-
-TEST_F(ResumeFileOnDisk, MissingFileChangesNothing) {
-    ResumeData out = sample();
-    EXPECT_EQ(readResumeFile((dir_ / "none.qrsftp").string(), false, out, nullptr),
-              ResumeReadResult::Missing);
-    EXPECT_EQ(out.dirQueue.size(), 4u);
-}
-
-TEST_F(ResumeFileOnDisk, DamagedFilesAreReportedAndChangeNothing) {
+TEST_F(ResumeFileOnDisk, DamagedOrMissingFilesAreReportedAndChangeNothing) {
     const std::string good = buildResumeFile(sample());
     ResumeData shortHeader = sample();
     shortHeader.header.resize(4);
@@ -148,9 +104,9 @@ TEST_F(ResumeFileOnDisk, DamagedFilesAreReportedAndChangeNothing) {
     mismatch.fileNames.truncate(2);
     ResumeData forward = sample();
     forward.fileDirs = toList({"/a/", "3", "/b/", "/c/", "/d/"});
-    for (const std::string& bytes :
-         {good.substr(0, good.size() - 4), buildResumeFile(shortHeader), buildResumeFile(mismatch),
-          buildResumeFile(forward), ""s, "\x04\xF0\xFF\xFF\x7F"s}) {
+    const std::string cut = good.substr(0, good.size() - 4);
+    for (const std::string& bytes : {cut, buildResumeFile(shortHeader), buildResumeFile(mismatch),
+                                     buildResumeFile(forward), ""s, "\x04\xF0\xFF\xFF\x7F"s}) {
         ResumeData out;
         out.dirQueue = {"kept"};
         std::string error;
@@ -158,13 +114,12 @@ TEST_F(ResumeFileOnDisk, DamagedFilesAreReportedAndChangeNothing) {
         EXPECT_EQ(error.rfind("resume file damaged: ", 0), 0u) << error;
         EXPECT_EQ(out.dirQueue, Lines{"kept"});
     }
-}
-
-TEST_F(ResumeFileOnDisk, HeaderOnlyIgnoresDamageFurtherOn) {
-    const std::string good = buildResumeFile(sample());
-    ResumeData out;
-    EXPECT_EQ(readResumeFile(write(good.substr(0, good.size() - 4)), true, out, nullptr),
-              ResumeReadResult::Ok);
+    ResumeData out = sample();
+    EXPECT_EQ(readResumeFile(dir.path() + "none.qrsftp", false, out, nullptr),
+              ResumeReadResult::Missing);
+    EXPECT_EQ(out.dirQueue.size(), 4u);
+    // Reading the header only never looks at the damage further on.
+    EXPECT_EQ(readResumeFile(write(cut), true, out, nullptr), ResumeReadResult::Ok);
     EXPECT_EQ(out.header.size(), 9u);
 }
 

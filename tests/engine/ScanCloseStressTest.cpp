@@ -1,11 +1,9 @@
 #include <map>
 #include <random>
 
-#include "engine/ClosePage.h"
 #include "engine/ScanFixture.h"
 #include "engine/ScanStart.h"
 #include "engine/TMonDirThread.h"
-#include "platform/FileSystem.h"
 
 namespace quarrow::test {
 namespace {
@@ -15,13 +13,6 @@ public:
     void enable() override { ++calls; }
     std::atomic<int> calls{0};
 };
-
-// What a file held when its page was closed; nullopt when it did not exist.
-std::optional<std::string> contentOf(const std::string& path) {
-    std::string bytes;
-    if (!readWholeFile(path, bytes)) return std::nullopt;
-    return bytes;
-}
 
 class ScanCloseStressTest : public ScanFixture {
 protected:
@@ -56,7 +47,6 @@ TEST_F(ScanCloseStressTest, PagesClosedInRandomOrderWhileScanningNeverSeeAnother
     slow.listDelaySeconds = 0.05;
     FtpServer server(tree.path(), slow);
     std::mt19937 random(20241206);
-    const auto pump = [] { std::this_thread::sleep_for(std::chrono::milliseconds(2)); };
 
     int closedAfterAWrite = 0;
     for (int round = 0; round < 3; ++round) {
@@ -64,13 +54,14 @@ TEST_F(ScanCloseStressTest, PagesClosedInRandomOrderWhileScanningNeverSeeAnother
         for (int scan = 0; scan < 4; ++scan)
             open.push_back(startLikeTheWindow(
                 server, "r" + std::to_string(round) + "_" + std::to_string(scan)));
+        // What each file held when its page was closed.
         std::map<std::string, std::optional<std::string>> atClose;
         while (!open.empty()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(random() % 250));
             const std::size_t pick = random() % open.size();
             const auto job = context->Jobs.at(open[pick]);
             ASSERT_TRUE(job);
-            ClosePage(*context, open[pick], open.size() == 1, pump);
+            closePage(open[pick], open.size() == 1);
             EXPECT_TRUE(job->PageClosed.load());
             for (const std::string& file :
                  {job->SnapshotBase + ".qrnet", job->ResumeBase + ".qrsftp"})

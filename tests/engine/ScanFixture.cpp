@@ -1,9 +1,11 @@
 #include "engine/ScanFixture.h"
 
+#include "engine/ClosePage.h"
 #include "engine/CommandLine.h"
 #include "engine/ProgramFolders.h"
 #include "engine/ResumeJob.h"
 #include "engine/TMonDirThread.h"
+#include "platform/FileSystem.h"
 #include "platform/FtpSession.h"
 
 namespace quarrow::test {
@@ -32,13 +34,15 @@ std::string ScanFixture::serverDescription(const FtpServer& server) const {
     return "[server=127.0.0.1][port=" + std::to_string(server.port()) + "]";
 }
 
-std::shared_ptr<TFtpMain> ScanFixture::startScan(const std::string& description) {
+std::shared_ptr<TFtpMain> ScanFixture::startScan(const std::string& description,
+                                                 const std::function<void(TFtpMain&)>& adjust) {
     const int number = context->Jobs.add();
     auto job = context->Jobs.at(number);
     std::string error;
     EXPECT_EQ(FillJobFromDescription(*context, *job, description, std::time(nullptr), error),
               FillResult::Filled)
         << error;
+    if (adjust) adjust(*job);
     TMonDirThread::Create(*context, number, false);
     return job;
 }
@@ -52,6 +56,17 @@ std::shared_ptr<TFtpMain> ScanFixture::resumeScan(const std::string& resumeFile,
     EXPECT_EQ(FillJobFromResume(*context, *job, choice, error), ResumeFillResult::Filled) << error;
     TMonDirThread::Create(*context, number, true);
     return job;
+}
+
+void ScanFixture::closePage(int number, bool lastPage) {
+    ClosePage(*context, number, lastPage,
+              [] { std::this_thread::sleep_for(std::chrono::milliseconds(2)); });
+}
+
+std::optional<std::string> ScanFixture::contentOf(const std::string& path) {
+    std::string bytes;
+    if (!readWholeFile(path, bytes)) return std::nullopt;
+    return bytes;
 }
 
 bool ScanFixture::waitForScans(std::chrono::seconds limit) {

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -21,11 +23,15 @@ protected:
     ScanFixture();
     ~ScanFixture() override;
 
-    // Adds a job filled from a command-line description and starts its walker.
-    std::shared_ptr<TFtpMain> startScan(const std::string& description);
+    // Adds a job filled from a command-line description, lets `adjust` change it, and starts
+    // its walker.
+    std::shared_ptr<TFtpMain> startScan(const std::string& description,
+                                        const std::function<void(TFtpMain&)>& adjust = {});
     // Adds a job that continues `resumeFile`, writing `snapshotBase` + ".qrnet".
     std::shared_ptr<TFtpMain> resumeScan(const std::string& resumeFile,
                                          const std::string& snapshotBase);
+    // Closes the page of job `number` as the window does, sleeping briefly while it waits.
+    void closePage(int number, bool lastPage);
     // True when every walker ended within `limit` (a hang fails the test instead of CI).
     bool waitForScans(std::chrono::seconds limit = std::chrono::seconds(30));
     // Polls `condition` for up to `limit`.
@@ -40,6 +46,8 @@ protected:
         return true;
     }
     std::string serverDescription(const FtpServer& server) const;
+    // The bytes of a file, nullopt when it does not exist.
+    static std::optional<std::string> contentOf(const std::string& path);
 
     TempDir program;
     TempDir tree;

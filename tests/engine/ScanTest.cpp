@@ -3,13 +3,12 @@
 #include <algorithm>
 
 #include "engine/ClosePage.h"
-#include "engine/CommandLine.h"
 #include "engine/ResumeFile.h"
 #include "engine/ScanFixture.h"
 #include "engine/SnapshotContainer.h"
 #include "engine/SnapshotFile.h"
 #include "engine/SnapshotHeader.h"
-#include "engine/TMonDirThread.h"
+#include "engine/TestLists.h"
 #include "fixtures/SilentServer.h"
 #include "platform/DateTimeText.h"
 #include "platform/FileSystem.h"
@@ -19,25 +18,18 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-Lines entries(const StringList& list) {
-    Lines lines;
-    for (std::size_t i = 0; i < list.size(); ++i) lines.emplace_back(list[i]);
-    return lines;
-}
-
+// The job's lists as they stand, each read under the job's lock.
 Lines dirQueue(const TFtpMain& job) {
     std::lock_guard lock(job.Lock);
     return job.DirQueue;
 }
-
 Lines fileDirs(const TFtpMain& job) {
     std::lock_guard lock(job.Lock);
-    return entries(job.FileDirs);
+    return linesOf(job.FileDirs);
 }
-
 Lines fileNames(const TFtpMain& job) {
     std::lock_guard lock(job.Lock);
-    return entries(job.FileNames);
+    return linesOf(job.FileNames);
 }
 
 std::string snapshotPath(const TFtpMain& job) {
@@ -45,6 +37,13 @@ std::string snapshotPath(const TFtpMain& job) {
 }
 std::string resumePath(const TFtpMain& job) {
     return job.ResumeBase + ".qrsftp";
+}
+
+SnapshotData snapshotOf(const std::string& path) {
+    SnapshotData snapshot;
+    std::string error;
+    EXPECT_TRUE(readSnapshotFile(path, snapshot, &error)) << error;
+    return snapshot;
 }
 
 // Folders in the server's (sorted) order: "Alpha" has a subfolder, "DUP" and "Dup" differ
@@ -58,6 +57,16 @@ const std::vector<TreeItem> kTree = {
     {"beta/four.MP3", "4"},  {"zz.mp3", "z"},
 };
 
+// A tree of `count` folders holding one file each, served with every listing delayed.
+std::unique_ptr<FtpServer> slowServer(const TempDir& root, int count, double delay) {
+    std::vector<TreeItem> items;
+    for (int i = 0; i < count; ++i) items.push_back({"d" + std::to_string(10 + i) + "/f.mp3", "x"});
+    makeTree(root.path(), items);
+    FtpServerOptions slow;
+    slow.listDelaySeconds = delay;
+    return std::make_unique<FtpServer>(root.path(), slow);
+}
+
 class ScanTest : public ScanFixture {
 protected:
     void SetUp() override {
@@ -67,36 +76,25 @@ protected:
     }
 };
 
-TEST_F(ScanTest, WalksDepthFirstSkippingDuplicatesIgnoredAndLinks) {
+TEST_F(ScanTest, WalksDepthFirstAndWritesSnapshotResumeAndExportByteForByte) {
     FtpServer server(tree.path());
-    const auto job = startScan(serverDescription(server) + "[mask=*.mp3]");
+    context->setCommentLines({"first comment", "second"});
+    const std::string exportBase = program.path() + "Arhive/export";
+    const auto job = startScan(
+        serverDescription(server) + "[mask=*.mp3][user=user][password=secret]", [&](TFtpMain& j) {
+            j.SaveFileName = exportBase;
+            j.TextExport = 1;
+        });
     ASSERT_TRUE(waitForScans());
 
     EXPECT_EQ(job->Outcome.load(), WalkOutcome::Walked);
+    EXPECT_FALSE(job->Running.load() || job->Connected.load() || job->Sorted.load());
+    // Duplicates by case, ignored folders and links are skipped; "Empty" is queued.
     EXPECT_EQ(dirQueue(*job),
               (Lines{"/", "/Alpha/", "/Alpha/Deep/", "/DUP/", "/Empty/", "/beta/"}));
     EXPECT_EQ(fileNames(*job),
               (Lines{"zz.mp3", "one.mp3", "two.mp3", "three.mp3", "a.mp3", "four.MP3"}));
     EXPECT_EQ(fileDirs(*job), (Lines{"/", "/Alpha/", "1", "/Alpha/Deep/", "/DUP/", "/beta/"}));
-    EXPECT_FALSE(job->Running.load());
-    EXPECT_FALSE(job->Connected.load());
-    EXPECT_FALSE(job->Sorted.load());
-}
-
-TEST_F(ScanTest, NonRecursiveScanListsOnlyTheStartFolder) {
-    FtpServer server(tree.path());
-    const auto job = startScan(serverDescription(server) + "[path=Alpha][nodirchild]");
-    ASSERT_TRUE(waitForScans());
-    EXPECT_EQ(dirQueue(*job), (Lines{"/Alpha/", "/Alpha/Deep/"}));
-    EXPECT_EQ(fileNames(*job), (Lines{"one.mp3", "skip.txt", "two.mp3"}));
-}
-
-TEST_F(ScanTest, WritesSnapshotAndResumeFilesByteForByte) {
-    FtpServer server(tree.path());
-    context->setCommentLines({"first comment", "second"});
-    const auto job =
-        startScan(serverDescription(server) + "[mask=*.mp3][user=user][password=secret]");
-    ASSERT_TRUE(waitForScans());
 
     std::string bytes, error;
     ASSERT_TRUE(readWholeFile(snapshotPath(*job), bytes, &error)) << error;
@@ -106,13 +104,11 @@ TEST_F(ScanTest, WritesSnapshotAndResumeFilesByteForByte) {
     const auto texts = context->Texts();
     EXPECT_EQ(snapshot.header[0], texts->dataftpserver + "127.0.0.1//");
     EXPECT_TRUE(snapshot.header[1].starts_with(texts->timecreate + formatDate(std::time(nullptr))));
-    EXPECT_EQ(snapshot.header[2], texts->countfilet + "6");
-    EXPECT_EQ(snapshot.header[3], texts->nologin);
-    EXPECT_EQ((Lines{snapshot.header.begin() + 4, snapshot.header.end()}),
-              (Lines{"first comment", "second", "127.0.0.1", "*.MP3"}));
-    EXPECT_TRUE(snapshot.isFtp);
-    EXPECT_EQ(entries(snapshot.dirs), fileDirs(*job));
-    EXPECT_EQ(entries(snapshot.names), fileNames(*job));
+    EXPECT_EQ((Lines{snapshot.header.begin() + 2, snapshot.header.end()}),
+              (Lines{texts->countfilet + "6", texts->nologin, "first comment", "second",
+                     "127.0.0.1", "*.MP3"}));
+    EXPECT_EQ(linesOf(snapshot.dirs), fileDirs(*job));
+    EXPECT_EQ(linesOf(snapshot.names), fileNames(*job));
     // The container is exactly the documented one around these three blocks.
     EXPECT_EQ(bytes,
               packSnapshot(fileNameOf(snapshotPath(*job)),
@@ -125,31 +121,32 @@ TEST_F(ScanTest, WritesSnapshotAndResumeFilesByteForByte) {
               buildResumeHeader(job->StartStamp, "127.0.0.1", "/", "*.MP3", "/beta/", "user",
                                 "secret", server.port(), {"first comment", "second"}));
     EXPECT_EQ(resume.dirQueue, dirQueue(*job));
-    EXPECT_EQ(entries(resume.fileDirs), fileDirs(*job));
-    EXPECT_EQ(entries(resume.fileNames), fileNames(*job));
+    EXPECT_EQ(linesOf(resume.fileDirs), fileDirs(*job));
+    EXPECT_EQ(linesOf(resume.fileNames), fileNames(*job));
     // Work files are gone once the files are in place.
-    EXPECT_FALSE(fileExists(job->SnapshotBase + "1tmp"));
-    EXPECT_FALSE(fileExists(job->ResumeBase + "tmp"));
+    EXPECT_FALSE(fileExists(job->SnapshotBase + "1tmp") || fileExists(job->ResumeBase + "tmp"));
+
+    const std::string host = "ftp://127.0.0.1";
+    EXPECT_EQ(contentOf(exportBase + ".txt"), host + "/zz.mp3\r\n" + host + "/Alpha/one.mp3\r\n" +
+                                                  host + "/Alpha/two.mp3\r\n" + host +
+                                                  "/Alpha/Deep/three.mp3\r\n" + host +
+                                                  "/DUP/a.mp3\r\n" + host + "/beta/four.MP3\r\n");
 }
 
-TEST_F(ScanTest, EndOfScanWritesTheTextExportWithFullFolders) {
+TEST_F(ScanTest, NonRecursiveScanListsOnlyTheStartFolder) {
     FtpServer server(tree.path());
-    const int number = context->Jobs.add();
-    const auto job = context->Jobs.at(number);
-    std::string error;
-    FillJobFromDescription(*context, *job, serverDescription(server) + "[mask=*.mp3]",
-                           std::time(nullptr), error);
-    job->SaveFileName = program.path() + "Arhive/export";
-    job->TextExport = 1;
-    TMonDirThread::Create(*context, number, false);
+    const auto job = startScan(serverDescription(server) + "[path=Alpha][nodirchild]");
     ASSERT_TRUE(waitForScans());
+    EXPECT_EQ(dirQueue(*job), (Lines{"/Alpha/", "/Alpha/Deep/"}));
+    EXPECT_EQ(fileNames(*job), (Lines{"one.mp3", "skip.txt", "two.mp3"}));
+}
 
-    std::string text;
-    ASSERT_TRUE(readWholeFile(program.path() + "Arhive/export.txt", text));
-    const std::string host = "ftp://127.0.0.1";
-    EXPECT_EQ(text, host + "/zz.mp3\r\n" + host + "/Alpha/one.mp3\r\n" + host +
-                        "/Alpha/two.mp3\r\n" + host + "/Alpha/Deep/three.mp3\r\n" + host +
-                        "/DUP/a.mp3\r\n" + host + "/beta/four.MP3\r\n");
+TEST_F(ScanTest, StartFolderWithoutEntriesWritesNoSnapshot) {
+    FtpServer server(tree.path());
+    const auto job = startScan(serverDescription(server) + "[path=/Empty/]");
+    ASSERT_TRUE(waitForScans());
+    EXPECT_EQ(job->Outcome.load(), WalkOutcome::Walked);
+    EXPECT_FALSE(fileExists(snapshotPath(*job)) || fileExists(resumePath(*job)));
 }
 
 TEST_F(ScanTest, FolderBringingOneFileIsNotSavedOnceAHundredFilesAreFound) {
@@ -162,23 +159,11 @@ TEST_F(ScanTest, FolderBringingOneFileIsNotSavedOnceAHundredFilesAreFound) {
     const auto job = startScan(serverDescription(server));
     ASSERT_TRUE(waitForScans());
 
-    std::string error;
-    SnapshotData snapshot;
-    ASSERT_TRUE(readSnapshotFile(snapshotPath(*job), snapshot, &error)) << error;
-    EXPECT_EQ(snapshot.names.size(), 101u);  // the final save has everything
+    EXPECT_EQ(snapshotOf(snapshotPath(*job)).names.size(), 101u);  // the final save has all
     ResumeData resume;
-    ASSERT_EQ(readResumeFile(resumePath(*job), false, resume, &error), ResumeReadResult::Ok);
+    ASSERT_EQ(readResumeFile(resumePath(*job), false, resume, nullptr), ResumeReadResult::Ok);
     EXPECT_EQ(resume.header[4], "/a/");  // "/b/" added one file: no progress save
     EXPECT_EQ(resume.fileNames.size(), 100u);
-}
-
-TEST_F(ScanTest, StartFolderWithoutEntriesWritesNoSnapshot) {
-    FtpServer server(tree.path());
-    const auto job = startScan(serverDescription(server) + "[path=/Empty/]");
-    ASSERT_TRUE(waitForScans());
-    EXPECT_EQ(job->Outcome.load(), WalkOutcome::Walked);
-    EXPECT_FALSE(fileExists(snapshotPath(*job)));
-    EXPECT_FALSE(fileExists(resumePath(*job)));
 }
 
 TEST_F(ScanTest, ResumedScanListsTheRecordedFolderAgainAndGoesOn) {
@@ -188,8 +173,7 @@ TEST_F(ScanTest, ResumedScanListsTheRecordedFolderAgainAndGoesOn) {
 
     // Rewind the finished scan's resume file to the moment "/Alpha/Deep/" had been listed.
     ResumeData resume;
-    std::string error;
-    ASSERT_EQ(readResumeFile(resumePath(*first), false, resume, &error), ResumeReadResult::Ok);
+    ASSERT_EQ(readResumeFile(resumePath(*first), false, resume, nullptr), ResumeReadResult::Ok);
     resume.header[4] = "/alpha/deep/";  // the position is found without regard to case
     resume.fileDirs.truncate(4);
     resume.fileNames.truncate(4);
@@ -203,45 +187,31 @@ TEST_F(ScanTest, ResumedScanListsTheRecordedFolderAgainAndGoesOn) {
                                           "a.mp3", "four.MP3"}));
     EXPECT_EQ(fileDirs(*resumed),
               (Lines{"/", "/Alpha/", "1", "/Alpha/Deep/", "/Alpha/Deep/", "/DUP/", "/beta/"}));
-    SnapshotData snapshot;
-    ASSERT_TRUE(readSnapshotFile(program.path() + "Arhive/continued.qrnet", snapshot, &error));
-    EXPECT_EQ(snapshot.names.size(), 7u);
+    EXPECT_EQ(snapshotOf(program.path() + "Arhive/continued.qrnet").names.size(), 7u);
     // The old resume file stays; the resumed scan writes one of its own.
-    EXPECT_TRUE(fileExists(rewound));
-    EXPECT_TRUE(fileExists(resumePath(*resumed)));
+    EXPECT_TRUE(fileExists(rewound) && fileExists(resumePath(*resumed)));
 }
 
 TEST_F(ScanTest, ClosingThePageStopsTheWalkAndNothingIsWrittenAfterwards) {
     TempDir slowTree;
-    std::vector<TreeItem> items;
-    for (int i = 0; i < 20; ++i) items.push_back({"d" + std::to_string(i) + "/f.mp3", "x"});
-    makeTree(slowTree.path(), items);
-    FtpServerOptions slow;
-    slow.listDelaySeconds = 0.2;
-    FtpServer server(slowTree.path(), slow);
-    const auto job = startScan(serverDescription(server));
+    const auto server = slowServer(slowTree, 20, 0.2);
+    const auto job = startScan(serverDescription(*server));
     ASSERT_TRUE(
         waitUntil([&] { return fileExists(resumePath(*job)) && job->DirIndex.load() >= 3; }));
 
-    ClosePage(*context, 0, true, [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); });
+    closePage(0, true);
     EXPECT_EQ(context->Jobs.LastJobIndex(), -1);
     EXPECT_FALSE(job->Running.load());
     EXPECT_EQ(job->statusText(), kSortingStatus);
-    std::string snapshotBefore, resumeBefore;
-    ASSERT_TRUE(readWholeFile(snapshotPath(*job), snapshotBefore));
-    ASSERT_TRUE(readWholeFile(resumePath(*job), resumeBefore));
+    const auto snapshotBefore = contentOf(snapshotPath(*job));
+    const auto resumeBefore = contentOf(resumePath(*job));
+    ASSERT_TRUE(snapshotBefore && resumeBefore);
     ASSERT_TRUE(waitForScans());
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
-    std::string snapshotAfter, resumeAfter;
-    ASSERT_TRUE(readWholeFile(snapshotPath(*job), snapshotAfter));
-    ASSERT_TRUE(readWholeFile(resumePath(*job), resumeAfter));
-    EXPECT_EQ(snapshotAfter, snapshotBefore);
-    EXPECT_EQ(resumeAfter, resumeBefore);
-    SnapshotData snapshot;
-    std::string error;
-    EXPECT_TRUE(parseSnapshot(snapshotAfter, snapshot, &error)) << error;
-    EXPECT_LT(snapshot.names.size(), 20u);
+    EXPECT_EQ(contentOf(snapshotPath(*job)), snapshotBefore);
+    EXPECT_EQ(contentOf(resumePath(*job)), resumeBefore);
+    EXPECT_LT(snapshotOf(snapshotPath(*job)).names.size(), 20u);
     // The next scan starts again from job number 0.
     EXPECT_EQ(context->Jobs.add(), 0);
 }
@@ -253,32 +223,24 @@ TEST_F(ScanTest, ClosingThePageEndsAConnectToAServerThatNeverAnswers) {
         std::lock_guard lock(job->Lock);
         return job->InetHandle != nullptr;
     }));
-    ClosePage(*context, 0, true, [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); });
+    closePage(0, true);
     ASSERT_TRUE(waitForScans(std::chrono::seconds(5)));
     EXPECT_FALSE(fileExists(snapshotPath(*job)));
 }
 
 TEST_F(ScanTest, ServerDyingMidScanEndsTheWalkWithWhatWasFound) {
     TempDir slowTree;
-    std::vector<TreeItem> items;
-    for (int i = 0; i < 20; ++i) items.push_back({"d" + std::to_string(10 + i) + "/f.mp3", "x"});
-    makeTree(slowTree.path(), items);
-    FtpServerOptions slow;
-    slow.listDelaySeconds = 0.1;
-    FtpServer server(slowTree.path(), slow);
-    const auto job = startScan(serverDescription(server));
+    const auto server = slowServer(slowTree, 20, 0.1);
+    const auto job = startScan(serverDescription(*server));
     ASSERT_TRUE(waitUntil([&] { return job->DirIndex.load() >= 3; }));
-    server.kill();
+    server->kill();
     ASSERT_TRUE(waitForScans());
 
     EXPECT_EQ(job->Outcome.load(), WalkOutcome::Walked);
     const std::size_t found = job->fileCount();
     EXPECT_GE(found, 2u);
     EXPECT_LT(found, 20u);
-    SnapshotData snapshot;
-    std::string error;
-    ASSERT_TRUE(readSnapshotFile(snapshotPath(*job), snapshot, &error)) << error;
-    EXPECT_EQ(snapshot.names.size(), found);
+    EXPECT_EQ(snapshotOf(snapshotPath(*job)).names.size(), found);
 }
 
 TEST_F(ScanTest, UnwritableArchiveFolderIsReportedAndTheScanStillEnds) {
@@ -305,17 +267,15 @@ TEST_F(ScanTest, NamesWithLineBreaksNeverBreakTheParallelLists) {
     const auto job = startScan(serverDescription(server));
     ASSERT_TRUE(waitForScans());
 
-    for (const auto& name : fileNames(*job))
-        EXPECT_EQ(name.find_first_of("\r\n"), std::string::npos);
-    for (const auto& dir : dirQueue(*job)) EXPECT_EQ(dir.find_first_of("\r\n"), std::string::npos);
     const auto names = fileNames(*job);
+    Lines texts = dirQueue(*job);
+    texts.insert(texts.end(), names.begin(), names.end());
+    for (const auto& text : texts) EXPECT_EQ(text.find_first_of("\r\n"), std::string::npos);
     EXPECT_NE(std::find(names.begin(), names.end(), "plain.mp3"), names.end());
     EXPECT_NE(std::find(names.begin(), names.end(), "last.mp3"), names.end());
-    SnapshotData snapshot;
-    std::string error;
-    ASSERT_TRUE(readSnapshotFile(snapshotPath(*job), snapshot, &error)) << error;
-    EXPECT_EQ(entries(snapshot.names), names);
-    EXPECT_EQ(entries(snapshot.dirs), fileDirs(*job));
+    const SnapshotData snapshot = snapshotOf(snapshotPath(*job));
+    EXPECT_EQ(linesOf(snapshot.names), names);
+    EXPECT_EQ(linesOf(snapshot.dirs), fileDirs(*job));
 }
 
 TEST_F(ScanTest, RefusedLoginReportsTheHostAndWritesNothing) {

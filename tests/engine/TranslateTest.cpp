@@ -69,10 +69,6 @@ void writeRaw(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-std::string shippedFile(const char* name) {
-    return std::string(QUARROW_DATA_DIR) + "/TXT/" + name;
-}
-
 TEST(Translate, DecodesBlankAndLineBreakEscapes) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"Start%20scan%13now", "Start scan\rnow"},
@@ -87,7 +83,7 @@ TEST(Translate, DecodesBlankAndLineBreakEscapes) {
     for (const auto& [raw, decoded] : cases) EXPECT_EQ(decodeLangText(raw), decoded) << raw;
 }
 
-TEST(Translate, ReadsLanguageFileSyntax) {
+TEST(Translate, ReadsLanguageFileSyntaxAndFallsBackToKeyNames) {
     test::TempDir dir;
     const std::string path = dir.path() + "Test.lng";
     writeRaw(path,
@@ -98,9 +94,10 @@ TEST(Translate, ReadsLanguageFileSyntax) {
              "kept=Files:%20\r\n"
              ";hidden=yes\r\n"
              "empty=\r\n"
+             "NOJOIN=Offline\r\n"
              "\r\n"
-             "[Other]\r\n"
-             "Button1=elsewhere\r\n");
+             "[InfoThreadF]\r\n"
+             "timecreate=Created:%20\r\n");
     LanguageFile file;
     ASSERT_TRUE(file.load(path));
 
@@ -108,37 +105,24 @@ TEST(Translate, ReadsLanguageFileSyntax) {
     EXPECT_EQ(file.value("InfoFtpForm", "trailing"), "Files");
     EXPECT_EQ(file.value("InfoFtpForm", "kept"), "Files: ");
     EXPECT_EQ(file.value("InfoFtpForm", "empty"), "");
-    EXPECT_FALSE(file.has("InfoFtpForm", "hidden"));
-    EXPECT_FALSE(file.has("InfoFtpForm", ";hidden"));
-    EXPECT_EQ(file.text("Other", "Button1"), "elsewhere");
-    EXPECT_EQ(file.text("InfoFtpForm", "nojoin"), "nojoin");
+    EXPECT_FALSE(file.has("InfoFtpForm", "hidden") || file.has("InfoFtpForm", ";hidden"));
+    EXPECT_EQ(file.text("InfoThreadF", "Button1"), "Button1");
 
     EXPECT_EQ(ReadLangString("INFOFTPFORM", "kept", path), "Files: ");
-    EXPECT_EQ(ReadLangString("InfoFtpForm", "nojoin", path), "nojoin");
+    EXPECT_EQ(ReadLangString("InfoFtpForm", "dostr", path), "dostr");
     EXPECT_EQ(ReadLangString("InfoFtpForm", "kept", dir.path() + "absent.lng"), "kept");
-
-    EXPECT_FALSE(file.load(dir.path() + "absent.lng"));
-    EXPECT_FALSE(file.has("InfoFtpForm", "kept"));
-}
-
-TEST(Translate, MessageTextsFallBackToTheirKeyNames) {
-    test::TempDir dir;
-    const std::string path = dir.path() + "Part.lng";
-    writeRaw(path,
-             "[InfoThreadF]\r\ntimecreate=Created:%20\r\n[InfoFtpForm]\r\nNOJOIN=Offline\r\n");
-    LanguageFile file;
-    ASSERT_TRUE(file.load(path));
 
     ThreadTexts thread;
     readThreadTexts(file, thread);
-    EXPECT_EQ(thread.timecreate, "Created: ");
-    EXPECT_EQ(thread.nologin, "nologin");
-    EXPECT_EQ(thread.infosaveerror, "infosaveerror");
-
     FormTexts form;
     readFormTexts(file, form);
+    EXPECT_EQ(thread.timecreate, "Created: ");
+    EXPECT_EQ(thread.infosaveerror, "infosaveerror");
     EXPECT_EQ(form.nojoin, "Offline");
     EXPECT_EQ(form.CheckListBox1hint, "CheckListBox1hint");
+
+    EXPECT_FALSE(file.load(dir.path() + "absent.lng"));
+    EXPECT_FALSE(file.has("InfoFtpForm", "kept"));
 }
 
 bool isCyrillic(char c) {
@@ -147,10 +131,17 @@ bool isCyrillic(char c) {
 }
 
 // Every key of both message sections is present, read into its field, and written in the
-// file's language: plain ASCII in English, Cyrillic in Russian.
-TEST(Translate, ShippedFilesHoldEveryMessageText) {
+// file's language: plain ASCII in English, Cyrillic in Russian. The texts fit how the program
+// joins and formats them.
+TEST(Translate, ShippedFilesHoldEveryMessageTextReadyToJoin) {
+    // Texts joined to numbers, names and format strings without any blank of the program's own.
+    const std::vector<std::string> endWithBlank = {
+        "timecreate",    "countfilet", "scandir", "countdir", "infojointserver",
+        "infosaveerror", "filefind",   "dubladd", "dubladd2", "start1",
+        "autonofile",    "prov",       "dir"};
     for (const bool russian : {false, true}) {
-        const std::string path = shippedFile(russian ? "Ru.lng" : "Engl.lng");
+        const std::string path =
+            std::string(QUARROW_DATA_DIR) + "/TXT/" + (russian ? "Ru.lng" : "Engl.lng");
         SCOPED_TRACE(path);
         LanguageFile file;
         ASSERT_TRUE(file.load(path));
@@ -159,49 +150,30 @@ TEST(Translate, ShippedFilesHoldEveryMessageText) {
         readThreadTexts(file, thread);
         readFormTexts(file, form);
 
-        const auto check = [&](const char* section, const char* key, const std::string& text) {
+        const auto check = [&](std::string_view section, const std::string& key,
+                               const std::string& text) {
             EXPECT_EQ(file.value(section, key), text) << key;
             const bool cyrillic = std::any_of(text.begin(), text.end(), isCyrillic);
             const bool ascii = std::all_of(text.begin(), text.end(), [](char c) {
                 return static_cast<unsigned char>(c) < 0x80;
             });
             EXPECT_TRUE(russian ? cyrillic : ascii) << key << ": " << cp1251ToUtf8(text);
+            if (std::find(endWithBlank.begin(), endWithBlank.end(), key) != endWithBlank.end()) {
+                EXPECT_TRUE(text.ends_with(' ')) << key;
+            }
         };
-        for (const auto& f : kThreadFields) check("InfoThreadF", f.key, thread.*f.member);
-        for (const auto& f : kFormFields) check("InfoFtpForm", f.key, form.*f.member);
+        for (const auto& f : kThreadFields) check(kThreadTextsSection, f.key, thread.*f.member);
+        for (const auto& f : kFormFields) check(kFormTextsSection, f.key, form.*f.member);
         EXPECT_EQ(file.value("FtpForm", "Caption"), "Quarrow");
 
         std::string bytes;
         ASSERT_TRUE(readWholeFile(path, bytes));
         EXPECT_EQ(bytes.find('\x98'), std::string::npos);  // the one byte with no character
         EXPECT_EQ(joinLines(splitLines(bytes)), bytes);    // CR LF after every line
-    }
-}
-
-// The shipped texts are joined to numbers, names and format strings without any blank of the
-// program's own, and some are used as printf formats.
-TEST(Translate, ShippedTextsFitHowTheyAreJoined) {
-    const std::pair<const char*, const char*> endWithBlank[] = {
-        {"InfoThreadF", "timecreate"},
-        {"InfoThreadF", "countfilet"},    {"InfoThreadF", "scandir"},
-        {"InfoThreadF", "countdir"},      {"InfoThreadF", "infojointserver"},
-        {"InfoThreadF", "infosaveerror"}, {"InfoFtpForm", "filefind"},
-        {"InfoFtpForm", "dubladd"},       {"InfoFtpForm", "dubladd2"},
-        {"InfoFtpForm", "start1"},        {"InfoFtpForm", "autonofile"},
-        {"InfoFtpForm", "prov"},          {"InfoFtpForm", "dir"}};
-    for (const char* name : {"Engl.lng", "Ru.lng"}) {
-        SCOPED_TRACE(name);
-        LanguageFile file;
-        ASSERT_TRUE(file.load(shippedFile(name)));
-        ThreadTexts thread;
-        readThreadTexts(file, thread);
 
         // The first header line is this text, the server, "/" and the path: readers take the
         // server from what follows "ftp://", and recognise an FTP snapshot by "ftp".
         EXPECT_TRUE(thread.dataftpserver.ends_with("ftp://"));
-        for (const auto& [section, key] : endWithBlank) {
-            EXPECT_EQ(file.text(section, key).back(), ' ') << key;
-        }
         // "infoload" carries the one "%s" of the download line's format; the texts formatted
         // with "Host \"%s\" " or " %s." must not add directives of their own.
         const std::string& load = thread.infoload;
@@ -215,12 +187,7 @@ TEST(Translate, ShippedTextsFitHowTheyAreJoined) {
     }
 }
 
-TEST(Translate, LanguageChoiceAndFiles) {
-    EXPECT_EQ(languageFilePath("/opt/q/", 0), "/opt/q/TXT/Engl.lng");
-    EXPECT_EQ(languageFilePath("/opt/q/", 1), "/opt/q/TXT/Ru.lng");
-    EXPECT_EQ(languageFilePath("/opt/q/", 2), "/opt/q/TXT/Engl.lng");
-    EXPECT_EQ(languageFilePath("/opt/q/", -1), "/opt/q/TXT/Engl.lng");
-
+TEST(Translate, LanguageIndexComesFromTheSettingsFile) {
     test::TempDir dir;
     EXPECT_EQ(languageIndexFromSettings(dir.path()), 0);
     writeRaw(dir.path() + "quarrow.ini", "[MainWinPos]\r\nLeft=1\r\n[mainwinlang]\r\nLANG = 1\r\n");
