@@ -26,6 +26,10 @@ void ArchiveTab::setActions(std::unique_ptr<ArchiveActions> actions) {
     actions_ = std::move(actions);
 }
 
+void ArchiveTab::ArchivePageClosed() {
+    if (actions_) actions_->PageClosed();
+}
+
 void ArchiveTab::RefreshArchiveList() {
     std::vector<ArchiveListItem> current;
     for (int i = 0; i < w_.clb2->count(); ++i) {
@@ -51,7 +55,7 @@ QStringList ArchiveTab::checkedArchives() const {
 void ArchiveTab::clb2Click() {
     QListWidgetItem* item = w_.clb2->currentItem();
     if (!item) return;
-    w_.SpeedButton8->setEnabled(actions_ != nullptr);
+    w_.SpeedButton8->setEnabled(actions_ && !actions_->Loading());
     item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
 }
 

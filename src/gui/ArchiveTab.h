@@ -19,6 +19,10 @@ public:
     virtual void LoadArchives() = 0;
     virtual void SearchKeyDown() = 0;
     virtual void SearchKeyUp() = 0;
+    // The archive page is being closed.
+    virtual void PageClosed() = 0;
+    // Whether a load is under way (the load button then stays disabled).
+    virtual bool Loading() const = 0;
 };
 
 // The lower page control's tab switching and the archive tab's snapshot list.
@@ -28,6 +32,8 @@ public:
 
     // Until actions are set the load button stays disabled and the search box does nothing.
     void setActions(std::unique_ptr<ArchiveActions> actions);
+    // Tells the actions that the archive page is being closed.
+    void ArchivePageClosed();
 
     // Lists the snapshots of "Arhive/" in the file system's order, keeping the check marks
     // of those still there.

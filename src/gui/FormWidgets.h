@@ -82,6 +82,7 @@ struct FormWidgets {
     QTimer* Timer1 = nullptr;  // progress refresh, 100 ms
     QTimer* Timer2 = nullptr;  // end-of-scan notice, 500 ms
     QTimer* Timer8 = nullptr;  // hide after the command line, 1000 ms
+    QTimer* Timer9 = nullptr;  // archive search after a key release, 250 ms
 };
 
 }  // namespace quarrow

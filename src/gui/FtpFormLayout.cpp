@@ -136,6 +136,7 @@ FormWidgets buildFtpForm(QMainWindow& form) {
     w.Timer1 = oneShot(&form, "Timer1", 100);
     w.Timer2 = oneShot(&form, "Timer2", 500);
     w.Timer8 = oneShot(&form, "Timer8", 1000);
+    w.Timer9 = oneShot(&form, "Timer9", 250);
     return w;
 }
 

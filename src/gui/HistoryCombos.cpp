@@ -1,6 +1,7 @@
 #include "gui/HistoryCombos.h"
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
 
 #include "gui/QtText.h"
@@ -25,6 +26,23 @@ void showHistory(QComboBox& combo, const HistoryList& list) {
 void showHistory(QListWidget& listBox, const HistoryList& list) {
     listBox.clear();
     listBox.addItems(historyItems(list));
+}
+
+std::vector<std::string> comboItems(const QComboBox& combo) {
+    std::vector<std::string> items;
+    items.reserve(static_cast<std::size_t>(combo.count()));
+    for (int i = 0; i < combo.count(); ++i) items.push_back(toSystem(combo.itemText(i)));
+    return items;
+}
+
+void showItemsWhileTyping(QComboBox& combo, const std::vector<std::string>& items) {
+    const QString typed = combo.currentText();
+    const int cursor = combo.lineEdit() ? combo.lineEdit()->cursorPosition() : 0;
+    const QSignalBlocker quiet(combo);
+    combo.clear();
+    for (const std::string& item : items) combo.addItem(fromSystem(item));
+    combo.setEditText(typed);
+    if (combo.lineEdit()) combo.lineEdit()->setCursorPosition(cursor);
 }
 
 }  // namespace quarrow

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QStringList>
+#include <string>
+#include <vector>
 
 #include "engine/HistoryLists.h"
 
@@ -15,5 +17,10 @@ QStringList historyItems(const HistoryList& list);
 // Makes the combo's items the list's entries, keeping the text typed in it.
 void showHistory(QComboBox& combo, const HistoryList& list);
 void showHistory(QListWidget& listBox, const HistoryList& list);
+
+// The combo's items as system text, and items put back while the user types: the text in the
+// box and the cursor in it stay as they were.
+std::vector<std::string> comboItems(const QComboBox& combo);
+void showItemsWhileTyping(QComboBox& combo, const std::vector<std::string>& items);
 
 }  // namespace quarrow

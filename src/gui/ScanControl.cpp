@@ -18,6 +18,7 @@
 #include "engine/ResumeJob.h"
 #include "engine/ScanStart.h"
 #include "engine/TMonDirThread.h"
+#include "gui/ArchiveTab.h"
 #include "gui/FormDialogs.h"
 #include "gui/FormState.h"
 #include "gui/FormWidgets.h"
@@ -50,12 +51,13 @@ void sleepBriefly() {
 }  // namespace
 
 ScanControl::ScanControl(FormState& state, FormWidgets& widgets, ScanPages& pages,
-                         OptionsTab& options, QWidget* window)
+                         OptionsTab& options, ArchiveTab& archive, QWidget* window)
     : QObject(window),
       state_(state),
       w_(widgets),
       pages_(pages),
       options_(options),
+      archive_(archive),
       window_(window) {
     connect(w_.Button1, &QPushButton::clicked, this, &ScanControl::Button1Click);
     connect(w_.Button5, &QPushButton::clicked, this, &ScanControl::Button5Click);
@@ -251,7 +253,10 @@ void ScanControl::btnCloseClick() {
     if (!page) return;
     if (state_.context.Jobs.LastJobIndex() < state_.context.CurrentJob.load()) return;
     const bool lastPage = pages_.pageCount() == 1;
-    if (page->isArchive()) state_.context.ArchiveJob.store(-1);
+    if (page->isArchive()) {
+        archive_.ArchivePageClosed();
+        state_.context.ArchiveJob.store(-1);
+    }
     closeJobPage(page->jobNumber(), lastPage);
     w_.grbox->hide();
     w_.btnClose->hide();

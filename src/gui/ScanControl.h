@@ -10,6 +10,7 @@ namespace quarrow {
 struct FormState;
 struct FormWidgets;
 struct TFtpMain;
+class ArchiveTab;
 class OptionsTab;
 class ScanPages;
 
@@ -18,7 +19,7 @@ class ScanPages;
 class ScanControl : public QObject {
 public:
     ScanControl(FormState& state, FormWidgets& widgets, ScanPages& pages, OptionsTab& options,
-                QWidget* window);
+                ArchiveTab& archive, QWidget* window);
 
     void Button1Click();   // Start
     void Button6Click();   // show a resume file's data
@@ -47,6 +48,7 @@ private:
     FormWidgets& w_;
     ScanPages& pages_;
     OptionsTab& options_;
+    ArchiveTab& archive_;
     QWidget* window_;
 };
 

@@ -11,6 +11,7 @@
 #include <QToolButton>
 
 #include "engine/Settings.h"
+#include "gui/ArchiveHits.h"
 #include "gui/FolderRowText.h"
 #include "gui/FormState.h"
 #include "gui/FormWidgets.h"
@@ -27,6 +28,18 @@ namespace {
 constexpr int kBalloonSeconds = 10;
 const char* const kEndOfListMark = "End Quarrow";
 
+// Folders still to be listed are green, those listed and the end marker orange.
+RowBackground folderBackground(int item, int dirIndex, std::string_view entry) {
+    const bool pending = item > dirIndex && entry.find(kEndOfListMark) == std::string::npos;
+    return pending ? RowBackground::Green : RowBackground::Orange;
+}
+
+RowLook fileLook(std::string_view name, ExtensionIcons& icons) {
+    const QString text = fromSystem(name);
+    const bool folder = name.find('/') != std::string::npos;
+    return RowLook{text, RowBackground::File, folder ? icons.folderIcon() : icons.iconFor(text)};
+}
+
 std::optional<RowLook> folderRow(const TFtpMain& job, int item, const ExtensionIcons& icons) {
     std::string entry;
     {
@@ -38,10 +51,8 @@ std::optional<RowLook> folderRow(const TFtpMain& job, int item, const ExtensionI
         if (reference >= 0 && static_cast<std::size_t>(reference) < job.DirQueue.size())
             entry = job.DirQueue[static_cast<std::size_t>(reference)];
     }
-    const bool pending =
-        item > job.DirIndex.load() && entry.find(kEndOfListMark) == std::string::npos;
     return RowLook{fromSystem(folderRowName(entry)),
-                   pending ? RowBackground::Green : RowBackground::Orange, icons.folderIcon()};
+                   folderBackground(item, job.DirIndex.load(), entry), icons.folderIcon()};
 }
 
 std::optional<RowLook> fileRow(const TFtpMain& job, int item, ExtensionIcons& icons) {
@@ -52,9 +63,25 @@ std::optional<RowLook> fileRow(const TFtpMain& job, int item, ExtensionIcons& ic
         if (at >= job.FileNames.size()) return std::nullopt;
         name = std::string(job.FileNames.at(at));
     }
-    const QString text = fromSystem(name);
-    const bool folder = name.find('/') != std::string::npos;
-    return RowLook{text, RowBackground::File, folder ? icons.folderIcon() : icons.iconFor(text)};
+    return fileLook(name, icons);
+}
+
+// The archive page's rows are the latest search's hits: folder hits are folder paths.
+ScanPage::Sources archiveSources(const std::shared_ptr<ArchiveHits>& hits,
+                                 std::function<int()> dirIndex, ExtensionIcons& icons) {
+    ScanPage::Sources sources;
+    sources.folders = [hits, dirIndex, &icons](int item) -> std::optional<RowLook> {
+        const auto name = hits->folderName(item);
+        if (!name) return std::nullopt;
+        return RowLook{fromSystem(folderRowName(*name)), folderBackground(item, dirIndex(), *name),
+                       icons.folderIcon()};
+    };
+    sources.files = [hits, &icons](int item) -> std::optional<RowLook> {
+        const auto name = hits->fileName(item);
+        if (!name) return std::nullopt;
+        return fileLook(*name, icons);
+    };
+    return sources;
 }
 
 }  // namespace
@@ -79,7 +106,11 @@ ScanPages::ScanPages(FormState& state, FormWidgets& widgets, TrayNotice& tray, Q
     connect(w_.Timer2, &QTimer::timeout, this, &ScanPages::Timer2Timer);
 }
 
-ScanPage* ScanPages::CreateScanPage(int jobNumber, const QString& caption, bool archive) {
+void ScanPages::setArchiveHits(std::shared_ptr<ArchiveHits> hits) {
+    archiveHits_ = std::move(hits);
+}
+
+ScanPage::Sources ScanPages::jobSources(int jobNumber) {
     ScanPage::Sources sources;
     sources.folders = [this, jobNumber](int item) -> std::optional<RowLook> {
         const auto job = state_.context.Jobs.at(jobNumber);
@@ -89,6 +120,17 @@ ScanPage* ScanPages::CreateScanPage(int jobNumber, const QString& caption, bool 
         const auto job = state_.context.Jobs.at(jobNumber);
         return job ? fileRow(*job, item, icons_) : std::nullopt;
     };
+    return sources;
+}
+
+ScanPage* ScanPages::CreateScanPage(int jobNumber, const QString& caption, bool archive) {
+    const auto dirIndex = [this, jobNumber] {
+        const auto job = state_.context.Jobs.at(jobNumber);
+        return job ? job->DirIndex.load() : -1;
+    };
+    const ScanPage::Sources sources = archive && archiveHits_
+                                          ? archiveSources(archiveHits_, dirIndex, icons_)
+                                          : jobSources(jobNumber);
     auto* page = new ScanPage(jobNumber, archive, sources, backgrounds_, w_.pc2);
     page->folderLabel()->setText(labelText(state_.texts.founddir));
     page->fileLabel()->setText(labelText(state_.texts.foundfile));
@@ -164,24 +206,34 @@ void ScanPages::PageShown(int index) {
     showScannerFields(page->jobNumber());
     setPageCaption(page);
     if (const auto job = state_.context.Jobs.at(page->jobNumber())) {
-        page->folderList()->setItemCount(static_cast<int>(job->dirQueueSize()), false);
+        page->folderList()->setItemCount(countsOf(*page).folders, false);
         page->folderList()->selectItem(job->DirIndex.load());
     }
     w_.pc2->update();
     w_.Timer1->start();
 }
 
+ScanPages::ListCounts ScanPages::countsOf(const ScanPage& page) {
+    if (page.isArchive() && archiveHits_) {
+        archiveHits_->refresh();
+        return {archiveHits_->folderCount(), archiveHits_->fileCount()};
+    }
+    const auto job = state_.context.Jobs.at(page.jobNumber());
+    if (!job) return {};
+    return {static_cast<int>(job->dirQueueSize()), static_cast<int>(job->fileCount())};
+}
+
 void ScanPages::setPageCaption(ScanPage* page) {
     const auto job = state_.context.Jobs.at(page->jobNumber());
     if (!job) return;
-    w_.pc2->setTabText(w_.pc2->indexOf(page), QString::number(job->fileCount()) +
+    w_.pc2->setTabText(w_.pc2->indexOf(page), QString::number(countsOf(*page).files) +
                                                   QStringLiteral(" : ") + fromSystem(job->Server));
 }
 
 void ScanPages::updateProgressBar(ScanPage* page) {
     const auto job = state_.context.Jobs.at(page->jobNumber());
     if (!job) return;
-    const int queued = static_cast<int>(job->dirQueueSize());
+    const int queued = countsOf(*page).folders;
     w_.pb1->setRange(0, std::max(queued, 1));
     w_.pb1->setValue(std::clamp(job->DirIndex.load(), 0, std::max(queued, 1)));
     page->folderList()->viewport()->update();
@@ -193,8 +245,10 @@ void ScanPages::Timer1Timer() {
     const auto job = state_.context.Jobs.at(current);
     if (!job || job->StopRequested.load()) return;
     const std::string status = job->statusText();
-    w_.Label1->setText(
-        labelText(status + "\r" + state_.texts.filefind + std::to_string(job->fileCount())));
+    ScanPage* shown = currentPage();
+    const int files = shown && shown->jobNumber() == current ? countsOf(*shown).files
+                                                             : static_cast<int>(job->fileCount());
+    w_.Label1->setText(labelText(status + "\r" + state_.texts.filefind + std::to_string(files)));
     for (int i = 0; i < pageCount(); ++i) setPageCaption(pageAt(i));
     if (!job->Connected.load()) w_.Label1->setText(labelText(status + "\r" + state_.texts.nojoin));
     RefreshListCounts();
@@ -203,13 +257,20 @@ void ScanPages::Timer1Timer() {
 }
 
 void ScanPages::RefreshListCounts() {
-    ScanPage* page = currentPage();
-    if (!page) return;
-    const auto job = state_.context.Jobs.at(page->jobNumber());
-    if (!job) return;
+    if (ScanPage* page = currentPage()) refreshCounts(*page);
+}
+
+void ScanPages::refreshCounts(ScanPage& page) {
+    if (!state_.context.Jobs.at(page.jobNumber())) return;
+    const ListCounts counts = countsOf(page);
     const bool keep = window_->isVisible();
-    page->fileList()->setItemCount(static_cast<int>(job->fileCount()), keep);
-    page->folderList()->setItemCount(static_cast<int>(job->dirQueueSize()), keep);
+    page.fileList()->setItemCount(counts.files, keep);
+    page.folderList()->setItemCount(counts.folders, keep);
+    // A new search may have as many hits as the last one: its rows must be drawn anew.
+    if (page.isArchive()) {
+        page.fileList()->viewport()->update();
+        page.folderList()->viewport()->update();
+    }
 }
 
 void ScanPages::Timer2Timer() {

@@ -2,9 +2,11 @@
 
 #include <QObject>
 #include <QString>
+#include <memory>
 
 #include "gui/ExtensionIcons.h"
 #include "gui/RowBackgrounds.h"
+#include "gui/ScanPage.h"
 
 class QWidget;
 
@@ -12,7 +14,7 @@ namespace quarrow {
 
 struct FormState;
 struct FormWidgets;
-class ScanPage;
+class ArchiveHits;
 class TrayNotice;
 
 // The file list's column count for a window `windowWidth` pixels wide.
@@ -28,6 +30,9 @@ void keepBottomInWorkArea(QWidget& window);
 class ScanPages : public QObject {
 public:
     ScanPages(FormState& state, FormWidgets& widgets, TrayNotice& tray, QWidget* window);
+
+    // What the archive page shows: the search's hit lists instead of its job's lists.
+    void setArchiveHits(std::shared_ptr<ArchiveHits> hits);
 
     // Appends the page of job `jobNumber` with `caption` and makes it the active page.
     ScanPage* CreateScanPage(int jobNumber, const QString& caption, bool archive);
@@ -46,10 +51,20 @@ public:
     void Timer1Timer();
     void Timer2Timer();
     void RefreshListCounts();
+    // Brings the row counts of `page`'s two lists up to date, shown or not.
+    void refreshCounts(ScanPage& page);
     // Regenerates the row backgrounds and the file lists' column counts.
     void resizeRows(int windowWidth);
 
 private:
+    struct ListCounts {
+        int folders = 0, files = 0;
+    };
+    // The entries behind the page's folder and file lists: its job's queued folders and
+    // files, or on the archive page the latest search's folder and file hits.
+    ListCounts countsOf(const ScanPage& page);
+    // Rows drawn from the job's own lists.
+    ScanPage::Sources jobSources(int jobNumber);
     void setPageCaption(ScanPage* page);
     void updateProgressBar(ScanPage* page);
     void showScannerFields(int jobNumber);
@@ -60,6 +75,7 @@ private:
     QWidget* window_;
     RowBackgrounds backgrounds_;
     ExtensionIcons icons_;
+    std::shared_ptr<ArchiveHits> archiveHits_;
 };
 
 }  // namespace quarrow

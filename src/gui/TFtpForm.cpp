@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QTimer>
 
+#include "gui/ArchiveSearch.h"
 #include "gui/ArchiveTab.h"
 #include "gui/FormDialogs.h"
 #include "gui/FormState.h"
@@ -26,14 +27,17 @@ TFtpForm::TFtpForm(FormSetup setup)
     tray_ = new TrayNotice(this, setup_.trayAvailable);
     pages_ = new ScanPages(*state_, w_, *tray_, this);
     options_ = new OptionsTab(*state_, w_, this);
-    scans_ = new ScanControl(*state_, w_, *pages_, *options_, this);
     archive_ = new ArchiveTab(*state_, w_, this);
+    archive_->setActions(std::make_unique<ArchiveSearch>(*state_, w_, *pages_, *archive_, this));
+    scans_ = new ScanControl(*state_, w_, *pages_, *options_, *archive_, this);
     startup_ = new StartupShell(*state_, w_, *scans_, *options_, *tray_, this);
     startup_->FormCreate(setup_.version);
     scans_->UpdateStartEnabled();
 }
 
 TFtpForm::~TFtpForm() {
+    // Searches end before the scans are stopped and the engine goes.
+    archive_->setActions(nullptr);
     state_->progressTimer->detach();
     state_->finishTimer->detach();
     scans_->stopAll();

@@ -14,7 +14,8 @@ namespace quarrow::test {
 namespace {
 
 struct ActionLog {
-    int loads = 0, keyDowns = 0, keyUps = 0;
+    int loads = 0, keyDowns = 0, keyUps = 0, closes = 0;
+    bool loading = false;
 };
 
 class RecordingActions : public ArchiveActions {
@@ -23,6 +24,8 @@ public:
     void LoadArchives() override { ++log_.loads; }
     void SearchKeyDown() override { ++log_.keyDowns; }
     void SearchKeyUp() override { ++log_.keyUps; }
+    void PageClosed() override { ++log_.closes; }
+    bool Loading() const override { return log_.loading; }
 
 private:
     ActionLog& log_;
@@ -65,7 +68,7 @@ private slots:
             w.clb2->row(w.clb2->findItems(QStringLiteral("music"), Qt::MatchExactly).front());
         clickItem(w.clb2, music);
         QCOMPARE(w.clb2->item(music)->checkState(), Qt::Checked);
-        QVERIFY2(!w.SpeedButton8->isEnabled(), "nothing can be loaded until loading exists");
+        QVERIFY(w.SpeedButton8->isEnabled());
         QCOMPARE(form->archive().checkedArchives(), QStringList{QStringLiteral("music")});
 
         makeTree(program.path(), {{"Arhive/more.qrnet", "x"}});
@@ -102,6 +105,11 @@ private slots:
 
         w.pc1->setCurrentWidget(w.TabSheet2);
         QVERIFY2(!w.SpeedButton8->isEnabled(), "showing another tab disables loading again");
+
+        w.pc1->setCurrentWidget(w.TabSheet3);
+        log.loading = true;
+        clickItem(w.clb2, 0);
+        QVERIFY2(!w.SpeedButton8->isEnabled(), "no second load while one is under way");
     }
 };
 

@@ -15,5 +15,6 @@ std::unique_ptr<QObject> makeGuiSettingsTest();
 std::unique_ptr<QObject> makeGuiOptionsTest();
 std::unique_ptr<QObject> makeGuiStressTest();
 std::unique_ptr<QObject> makeGuiArchiveTabTest();
+std::unique_ptr<QObject> makeGuiArchiveSearchTest();
 
 }  // namespace quarrow::test

@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
         {QStringLiteral("GuiOptionsTest"), makeGuiOptionsTest},
         {QStringLiteral("GuiStressTest"), makeGuiStressTest},
         {QStringLiteral("GuiArchiveTabTest"), makeGuiArchiveTabTest},
+        {QStringLiteral("GuiArchiveSearchTest"), makeGuiArchiveSearchTest},
     };
     QStringList arguments = QCoreApplication::arguments();
     QStringList chosen;
