@@ -10,12 +10,18 @@
 #include <cstddef>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
+#include "platform/ControlExchange.h"
+#include "platform/FeatScanner.h"
 #include "platform/FtpUrl.h"
 #include "platform/ListingParser.h"
-#include "platform/ListingText.h"
+#include "platform/StatListing.h"
 
 namespace quarrow {
 namespace {
@@ -25,6 +31,8 @@ namespace {
 constexpr int kPollMilliseconds = 1000;
 // Idle connections stay reusable however long the caller pauses between calls.
 constexpr long kNeverTooOld = 10L * 365 * 24 * 3600;
+// The URL path of the server root.
+constexpr const char* kRootUrlPath = "/%2F/";
 
 std::string_view withoutLineEnd(std::string_view line) {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
@@ -42,48 +50,17 @@ long portOf(const curl_sockaddr& address) {
     return ntohs(port);
 }
 
-// Whether a FEAT reply line announces MLST/MLSD. Features are the lines of the "211-" reply
-// that start with a blank; some servers put "211-" before each of them instead.
-class FeatScanner {
-public:
-    void reset() {
-        inFeat_ = false;
-        mlsd_ = false;
-    }
-    bool mlsd() const { return mlsd_; }
-
-    void take(std::string_view line) {
-        std::string_view feature;
-        if (line.substr(0, 4) == "211-") {
-            inFeat_ = true;
-            feature = line.substr(4);
-        } else if (line.substr(0, 4) == "211 ") {
-            inFeat_ = false;
-            return;
-        } else if (inFeat_ && !line.empty() && listing::isBlank(line.front())) {
-            feature = line;
-        } else {
-            return;
-        }
-        while (!feature.empty() && listing::isBlank(feature.front())) feature.remove_prefix(1);
-        const std::string_view word = feature.substr(0, feature.find_first_of(" \t"));
-        if (listing::equalsAsciiNoCase(word, "MLST") || listing::equalsAsciiNoCase(word, "MLSD"))
-            mlsd_ = true;
-    }
-
-private:
-    bool inFeat_ = false;
-    bool mlsd_ = false;
-};
-
 }  // namespace
 
 // The libcurl side: one easy handle driven through its own multi handle, so that a wait can be
 // woken from another thread. The multi handle keeps the control connection between calls.
 class FtpSession::Connection {
 public:
-    explicit Connection(const FtpTimeouts& timeouts)
-        : easy_(curl_easy_init()), multi_(curl_multi_init()) {
+    Connection(const FtpTimeouts& timeouts, const FtpListingOptions& listing)
+        : easy_(curl_easy_init()),
+          multi_(curl_multi_init()),
+          responseSeconds_(timeouts.responseSeconds),
+          stat_(listing.allowStat ? StatUse::kUndecided : StatUse::kNever) {
         featCommand_ = curl_slist_append(nullptr, "*FEAT");  // "*": a refusal is no failure
         if (easy_ && multi_ && featCommand_) configure(timeouts);
     }
@@ -137,19 +114,76 @@ public:
     }
 
     bool changeDir(const std::string& absolutePath) {
+        prefetched_.reset();
         const auto path = pathOf(absolutePath, true);
-        return path && transfer(serverUrl_ + *path, Mode::kNoBody);
+        if (!path) return false;
+        if (statUsableFor(absolutePath)) {
+            auto listing = statListing(absolutePath);
+            const bool listed = listing.has_value();
+            prefetched_ = Prefetched{absolutePath, std::move(listing)};
+            if (listed) return true;
+            if (!usable(true)) return false;
+        }
+        return transfer(serverUrl_ + *path, Mode::kNoBody);
     }
 
     bool list(const std::string& absoluteFolder, std::vector<FtpEntry>& entries) {
         entries.clear();
+        auto prefetched = std::exchange(prefetched_, std::nullopt);
         const auto path = pathOf(absoluteFolder, true);
         if (!path) return false;
+        if (prefetched && prefetched->folder == absoluteFolder) {
+            if (!prefetched->entries) return normalList(*path, entries);
+            entries = std::move(*prefetched->entries);
+            return true;
+        }
+        if (stat_ == StatUse::kUndecided) {
+            if (absoluteFolder == "/") return listRootAndDecide(entries);
+            std::vector<FtpEntry> root;
+            listRootAndDecide(root);
+            if (!usable(true)) return false;
+        }
+        if (statUsableFor(absoluteFolder)) {
+            if (auto listing = statListing(absoluteFolder)) {
+                entries = std::move(*listing);
+                return true;
+            }
+            if (!usable(true)) return false;
+        }
+        return normalList(*path, entries);
+    }
+
+    bool retrieve(const std::string& absolutePath,
+                  const std::function<bool(const char*, std::size_t)>& sink) {
+        prefetched_.reset();
+        const auto path = pathOf(absolutePath, false);
+        if (!path) return false;
+        fileSink_ = &sink;
+        sinkStopped_ = false;
+        const bool ok = transfer(serverUrl_ + *path, Mode::kFile);
+        fileSink_ = nullptr;
+        if (!ok && sinkStopped_) return fail("the download was stopped by its receiver");
+        return ok;
+    }
+
+private:
+    enum class Mode { kNoBody, kList, kMlsd, kFile };
+    enum class StatUse { kUndecided, kTrusted, kNever };
+
+    // A STAT listing made by changeDir() for the list() that follows; no entries when the
+    // folder is to be listed the normal way.
+    struct Prefetched {
+        std::string folder;
+        std::optional<std::vector<FtpEntry>> entries;
+    };
+
+    // MLSD or LIST over a data connection, after one CWD to the folder's URL path.
+    bool normalList(const std::string& path, std::vector<FtpEntry>& entries) {
         for (;;) {
             entries.clear();
             ListingStream stream(mlsd_, std::time(nullptr), entries);
             listing_ = &stream;
-            const bool ok = transfer(serverUrl_ + *path, mlsd_ ? Mode::kMlsd : Mode::kList);
+            const bool ok = transfer(serverUrl_ + path, mlsd_ ? Mode::kMlsd : Mode::kList);
             listing_ = nullptr;
             if (ok) {
                 stream.finish();
@@ -163,28 +197,57 @@ public:
         return true;
     }
 
-    bool retrieve(const std::string& absolutePath,
-                  const std::function<bool(const char*, std::size_t)>& sink) {
-        const auto path = pathOf(absolutePath, false);
-        if (!path) return false;
-        fileSink_ = &sink;
-        sinkStopped_ = false;
-        const bool ok = transfer(serverUrl_ + *path, Mode::kFile);
-        fileSink_ = nullptr;
-        if (!ok && sinkStopped_) return fail("the download was stopped by its receiver");
-        return ok;
+    // Lists "/" the normal way, then trusts STAT for the rest of the session only when its
+    // listing of "/" holds the same names, folders alike, in the same order. False when "/"
+    // cannot be listed or the session ended meanwhile.
+    bool listRootAndDecide(std::vector<FtpEntry>& root) {
+        stat_ = StatUse::kNever;
+        if (!normalList(kRootUrlPath, root)) return false;
+        const auto listing = statListing("/");
+        if (listing && sameNamesAndFolders(*listing, root)) stat_ = StatUse::kTrusted;
+        return usable(true);
     }
 
-private:
-    enum class Mode { kNoBody, kList, kMlsd, kFile };
+    bool statUsableFor(const std::string& absoluteFolder) const {
+        return stat_ == StatUse::kTrusted && isStatSafeFolder(absoluteFolder);
+    }
+
+    // "STAT <folder>" and its reply, alone on the control connection, which libcurl leaves
+    // untouched between transfers. (Sent through libcurl, the reply would count as response
+    // headers, and past 300 KB, a folder of a few thousand files, libcurl drops the
+    // connection.) Nothing when the reply is no listing to rely on.
+    std::optional<std::vector<FtpEntry>> statListing(const std::string& absoluteFolder) {
+        if (controlSockets_.size() != 1) return std::nullopt;
+        const curl_socket_t control = controlSockets_.front();
+        StatReply reply(absoluteFolder, std::time(nullptr));
+        const ControlWait wait{responseSeconds_, closed_};
+        const ControlOutcome outcome =
+            exchangeOnControl(control, "STAT " + absoluteFolder, wait, [&](std::string_view line) {
+                reply.take(line);
+                return reply.complete();
+            });
+        if (outcome == ControlOutcome::kDone) return std::move(reply).listing();
+        // A reply cut short leaves the connection out of step with libcurl: it is given up,
+        // and cut so that the goodbye does not wait on it either.
+        ::shutdown(control, SHUT_RDWR);
+        lost_ = true;
+        if (outcome == ControlOutcome::kClosed)
+            fail("the session was closed");
+        else if (outcome == ControlOutcome::kTimedOut)
+            fail("the server did not answer in time");
+        else
+            fail("the connection to the server was lost");
+        return std::nullopt;
+    }
 
     void configure(const FtpTimeouts& t) {
         curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "ftp");
         curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorBuffer_);
         curl_easy_setopt(easy_, CURLOPT_FTPPORT, "-");  // active mode
-        // One CWD to the whole folder, then a bare LIST/MLSD: no name ever reaches a command
-        // argument where a server could take "[" or "*" as a pattern.
+        // One CWD to the whole folder, then a bare LIST/MLSD: no name reaches a listing command's
+        // argument where a server could take "[" or "*" as a pattern. Only STAT carries a path,
+        // and only one that isStatSafeFolder() lets through.
         curl_easy_setopt(easy_, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_SINGLECWD));
         curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, static_cast<long>(t.connectSeconds));
         curl_easy_setopt(easy_, CURLOPT_SERVER_RESPONSE_TIMEOUT,
@@ -353,13 +416,17 @@ private:
     FeatScanner feat_;
     bool scanningFeat_ = false;
 
+    int responseSeconds_;
+    StatUse stat_;
+    std::optional<Prefetched> prefetched_;
+
     ListingStream* listing_ = nullptr;
     const std::function<bool(const char*, std::size_t)>* fileSink_ = nullptr;
     bool sinkStopped_ = false;
 };
 
-FtpSession::FtpSession(std::string agent, FtpTimeouts timeouts)
-    : agent_(std::move(agent)), connection_(std::make_unique<Connection>(timeouts)) {}
+FtpSession::FtpSession(std::string agent, FtpTimeouts timeouts, FtpListingOptions listing)
+    : agent_(std::move(agent)), connection_(std::make_unique<Connection>(timeouts, listing)) {}
 
 FtpSession::~FtpSession() = default;
 

@@ -18,6 +18,15 @@ struct FtpTimeouts {
     int stallSeconds = 60;     // a transfer moving less than one byte per second this long
 };
 
+// How folders are listed.
+struct FtpListingOptions {
+    // Lets a folder be listed over the control connection ("STAT <path>": one command, no CWD,
+    // no data connection) once the server's STAT answer for "/" has matched its normal listing
+    // of "/", for every folder whose path can be sent as an argument; any other folder, and any
+    // answer that is not a clean listing, is listed the normal way. Off: always the normal way.
+    bool allowStat = true;
+};
+
 // One FTP control connection in active mode (PORT/EPRT), the stand-in for the Windows internet
 // handles of a scan, a watch check or a download. Every path is an absolute server path, even
 // when the login folder is not "/". Names are bytes of any code page and go back unchanged.
@@ -27,7 +36,8 @@ struct FtpTimeouts {
 // control connection is lost, every later call fails at once: there is no reconnection.
 class FtpSession {
 public:
-    explicit FtpSession(std::string agent, FtpTimeouts timeouts = {});
+    explicit FtpSession(std::string agent, FtpTimeouts timeouts = {},
+                        FtpListingOptions listing = {});
     ~FtpSession();
     FtpSession(const FtpSession&) = delete;
     FtpSession& operator=(const FtpSession&) = delete;
@@ -41,7 +51,9 @@ public:
     bool connect(const std::string& host, int port, const std::string& user,
                  const std::string& password);
 
-    // Enters an absolute server folder ("/" included); false when refused.
+    // Enters an absolute server folder ("/" included); false when refused. When STAT listings
+    // are in use it lists the folder instead (a folder that lists is one that can be entered),
+    // and a list() of the same folder right after takes that listing without asking again.
     bool changeDir(const std::string& absolutePath);
 
     // Lists an absolute folder path ending in "/". False when the folder cannot be listed or
