@@ -1,7 +1,7 @@
-#include <condition_variable>
+#include <atomic>
 #include <csignal>
 #include <map>
-#include <mutex>
+#include <thread>
 
 #include "cli/CliCommands.h"
 #include "engine/ClosePage.h"
@@ -28,29 +28,21 @@ void installSignalHandlers() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
-// Stands in for the window's timers: a worker's enable() wakes the status loop, and any number
-// of calls before the loop looks coalesce into one wake-up.
+// Stands in for the window's 100 ms timers: a worker's enable() only marks that there is
+// something to show, and the status loop looks at most once per tick, so a fast walk never
+// makes the console thread compete with it.
 class ConsoleTimer : public Notifier {
 public:
-    void enable() override {
-        {
-            std::lock_guard lock(mutex_);
-            pending_ = true;
-        }
-        wake_.notify_one();
-    }
+    void enable() override { pending_.store(true, std::memory_order_relaxed); }
 
-    // Waits up to `timeout` for a wake-up and consumes it.
-    void wait(std::chrono::milliseconds timeout) {
-        std::unique_lock lock(mutex_);
-        wake_.wait_for(lock, timeout, [&] { return pending_; });
-        pending_ = false;
+    // Waits one tick and tells whether anything was enabled meanwhile.
+    bool tick() {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return pending_.exchange(false, std::memory_order_relaxed);
     }
 
 private:
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool pending_ = false;
+    std::atomic<bool> pending_{false};
 };
 
 class ConsoleHooks : public CommandLineHooks {
@@ -137,8 +129,7 @@ void prepare(EngineContext& context) {
 int supervise(EngineContext& context, const std::vector<int>& jobs, ConsoleTimer& timer) {
     StatusPrinter printer;
     while (context.workersRunning() && !interrupted) {
-        timer.wait(std::chrono::milliseconds(100));
-        printer.print(context, jobs);
+        if (timer.tick()) printer.print(context, jobs);
     }
     if (interrupted) {
         stopAll(context, jobs);
