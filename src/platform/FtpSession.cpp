@@ -118,13 +118,20 @@ public:
         const auto path = pathOf(absolutePath, true);
         if (!path) return false;
         if (statUsableFor(absolutePath)) {
-            auto listing = statListing(absolutePath);
+            auto listing = statListing(absolutePath, absolutePath);
             const bool listed = listing.has_value();
             prefetched_ = Prefetched{absolutePath, std::move(listing)};
             if (listed) return true;
             if (!usable(true)) return false;
         }
-        return transfer(serverUrl_ + *path, Mode::kNoBody);
+        if (!transfer(serverUrl_ + *path, Mode::kNoBody)) return false;
+        // A path that cannot be passed as STAT's argument is entered through libcurl, which
+        // knows the session's folder that way; "STAT ." then lists it without a data connection.
+        if (stat_ == StatUse::kTrusted && !prefetched_ && absolutePath.ends_with('/')) {
+            prefetched_ = Prefetched{absolutePath, statListing(".", absolutePath)};
+            return usable(true);
+        }
+        return true;
     }
 
     bool list(const std::string& absoluteFolder, std::vector<FtpEntry>& entries) {
@@ -144,7 +151,7 @@ public:
             if (!usable(true)) return false;
         }
         if (statUsableFor(absoluteFolder)) {
-            if (auto listing = statListing(absoluteFolder)) {
+            if (auto listing = statListing(absoluteFolder, absoluteFolder)) {
                 entries = std::move(*listing);
                 return true;
             }
@@ -203,7 +210,7 @@ private:
     bool listRootAndDecide(std::vector<FtpEntry>& root) {
         stat_ = StatUse::kNever;
         if (!normalList(kRootUrlPath, root)) return false;
-        const auto listing = statListing("/");
+        const auto listing = statListing("/", "/");
         if (listing && sameNamesAndFolders(*listing, root)) stat_ = StatUse::kTrusted;
         return usable(true);
     }
@@ -216,13 +223,14 @@ private:
     // untouched between transfers. (Sent through libcurl, the reply would count as response
     // headers, and past 300 KB, a folder of a few thousand files, libcurl drops the
     // connection.) Nothing when the reply is no listing to rely on.
-    std::optional<std::vector<FtpEntry>> statListing(const std::string& absoluteFolder) {
+    std::optional<std::vector<FtpEntry>> statListing(const std::string& argument,
+                                                     const std::string& absoluteFolder) {
         if (controlSockets_.size() != 1) return std::nullopt;
         const curl_socket_t control = controlSockets_.front();
         StatReply reply(absoluteFolder, std::time(nullptr));
         const ControlWait wait{responseSeconds_, closed_};
         const ControlOutcome outcome =
-            exchangeOnControl(control, "STAT " + absoluteFolder, wait, [&](std::string_view line) {
+            exchangeOnControl(control, "STAT " + argument, wait, [&](std::string_view line) {
                 reply.take(line);
                 return reply.complete();
             });

@@ -20,10 +20,11 @@ struct FtpTimeouts {
 
 // How folders are listed.
 struct FtpListingOptions {
-    // Lets a folder be listed over the control connection ("STAT <path>": one command, no CWD,
-    // no data connection) once the server's STAT answer for "/" has matched its normal listing
-    // of "/", for every folder whose path can be sent as an argument; any other folder, and any
-    // answer that is not a clean listing, is listed the normal way. Off: always the normal way.
+    // Lets a folder be listed over the control connection, without a data connection, once the
+    // server's STAT answer for "/" has matched its normal listing of "/": "STAT <path>" (one
+    // command) for a path that can be sent as an argument, else CWD to it and "STAT .". An
+    // answer that is not a clean listing is replaced by the normal listing. Off: always the
+    // normal way (CWD, PORT/EPRT, MLSD or LIST).
     bool allowStat = true;
 };
 
