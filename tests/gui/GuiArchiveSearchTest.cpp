@@ -41,13 +41,6 @@ std::string writtenSnapshot() {
     return packSnapshot("written.qrnet", buildSnapshotContent(header, dirs, names));
 }
 
-QStringList itemTexts(VirtualListView* list) {
-    QStringList rows;
-    for (int i = 0; i < list->itemCount(); ++i)
-        rows.append(list->rows().data(list->rows().indexOfItem(i), Qt::DisplayRole).toString());
-    return rows;
-}
-
 // Types `text` into the box key by key, each key pressed and released, without waiting.
 void typeKeys(QWidget* box, const QString& text) {
     for (const QChar c : text) {

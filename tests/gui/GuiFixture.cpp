@@ -6,6 +6,7 @@
 
 #include "fixtures/FtpServer.h"
 #include "gui/FormState.h"
+#include "gui/VirtualListView.h"
 #include "platform/FileSystem.h"
 #include "platform/TextLines.h"
 
@@ -97,6 +98,13 @@ std::vector<std::string> mp3Tree(const std::string& root, int folders, int files
         }
     makeTree(root, items);
     return names;
+}
+
+QStringList itemTexts(VirtualListView* list) {
+    QStringList rows;
+    for (int i = 0; i < list->itemCount(); ++i)
+        rows.append(list->rows().data(list->rows().indexOfItem(i), Qt::DisplayRole).toString());
+    return rows;
 }
 
 }  // namespace quarrow::test

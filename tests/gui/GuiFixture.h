@@ -11,6 +11,10 @@
 #include "gui/FormDialogs.h"
 #include "gui/TFtpForm.h"
 
+namespace quarrow {
+class VirtualListView;
+}
+
 namespace quarrow::test {
 
 // Dialogs whose answers the test queues: an empty queue, or an empty file name, answers like a
@@ -64,6 +68,9 @@ void enterScan(TFtpForm& form, int port, const QString& path = QStringLiteral("/
 
 std::shared_ptr<TFtpMain> jobOf(TFtpForm& form, int number);
 bool scansRunning(TFtpForm& form);
+
+// The text of every item the list holds, in its order.
+QStringList itemTexts(VirtualListView* list);
 
 // A tree of `folders` folders holding `filesEach` ".mp3" files each, plus one ".txt" file.
 std::vector<std::string> mp3Tree(const std::string& root, int folders, int filesEach);

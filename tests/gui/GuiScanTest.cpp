@@ -46,13 +46,6 @@ QColor tabBottomColour(TFtpForm& form, int index) {
     return bar->grab().toImage().pixelColor(tab.left() + 4, tab.bottom() - 3);
 }
 
-QStringList fileRows(VirtualListView& list) {
-    QStringList rows;
-    for (int i = 0; i < list.itemCount(); ++i)
-        rows.append(list.rows().data(list.rows().indexOfItem(i), Qt::DisplayRole).toString());
-    return rows;
-}
-
 }  // namespace
 
 // Scans started, watched, closed and resumed through the window, against a real FTP server.
@@ -92,14 +85,13 @@ private slots:
         QVERIFY2(orange.red() > 200 && orange.blue() < 60, qPrintable(orange.name()));
         QStringList expected;
         for (const auto& name : names) expected.append(QString::fromStdString(name));
-        QStringList shown = fileRows(*page->fileList());
+        QStringList shown = itemTexts(page->fileList());
         shown.sort();
         expected.sort();
         QCOMPARE(shown, expected);
-        QCOMPARE(page->folderList()->itemCount(), 6);
-        QCOMPARE(page->folderList()->rows().data(page->folderList()->rows().indexOfItem(1),
-                                                 Qt::DisplayRole),
-                 QVariant(QStringLiteral("dir0")));
+        const QStringList folders = itemTexts(page->folderList());
+        QCOMPARE(folders.size(), 6);
+        QCOMPARE(folders.at(1), QStringLiteral("dir0"));
         QTRY_COMPARE(w.pc2->tabText(0), QStringLiteral("15 : 127.0.0.1"));
         QTRY_VERIFY(w.Label1->text().endsWith(QStringLiteral("\nNot connected.")));
         QTRY_VERIFY(form->tray().notice() && form->tray().notice()->isVisible());

@@ -3,7 +3,6 @@
 #include "fixtures/TempDir.h"
 #include "platform/Cp1251.h"
 #include "platform/FileSystem.h"
-#include "platform/StringList.h"
 
 namespace quarrow {
 namespace {
@@ -30,21 +29,6 @@ TEST(Cp1251, UpperCasingFoldsCyrillicAndLeavesOtherBytes) {
     EXPECT_TRUE(equalsNoCase(utf8ToCp1251("/Pub/Музыка/"), utf8ToCp1251("/PUB/мУЗЫКА/")));
     EXPECT_FALSE(equalsNoCase("/pub/", "/pub"));
     EXPECT_TRUE(startsWithNoCase(utf8ToCp1251("Временное"), utf8ToCp1251("вре")));
-}
-
-TEST(StringList, KeepsEntriesAndTruncates) {
-    StringList list;
-    list.append("one");
-    list.append("");
-    list.append("three");
-    ASSERT_EQ(list.size(), 3u);
-    EXPECT_EQ(list.at(0), "one");
-    EXPECT_EQ(list.at(1), "");
-    EXPECT_EQ(list.at(2), "three");
-    list.truncate(1);
-    ASSERT_EQ(list.size(), 1u);
-    list.append("two");
-    EXPECT_EQ(list.at(1), "two");
 }
 
 TEST(FileSystem, SplitsPathsIntoFolderNameAndExtension) {

@@ -59,6 +59,17 @@ protected:
             << session.lastError();
     }
 
+    static std::string fetch(FtpSession& session, const std::string& path) {
+        std::string content;
+        EXPECT_TRUE(session.retrieve(path,
+                                     [&](const char* data, std::size_t n) {
+                                         content.append(data, n);
+                                         return true;
+                                     }))
+            << path << ": " << session.lastError();
+        return content;
+    }
+
     std::vector<FtpEntry> listOk(FtpSession& session, const std::string& folder) {
         std::vector<FtpEntry> entries;
         EXPECT_TRUE(session.list(folder, entries)) << folder << ": " << session.lastError();
@@ -139,12 +150,7 @@ TEST_P(FtpListingMethodTest, NamesWithSpecialBytesRoundTrip) {
         const std::string folder = "/" + entry->name + "/";
         EXPECT_TRUE(session.changeDir(folder)) << session.lastError();
         EXPECT_EQ(namesOf(listOk(session, folder)), std::vector<std::string>{"inner.txt"});
-        std::string content;
-        EXPECT_TRUE(session.retrieve(folder + "inner.txt", [&](const char* data, std::size_t n) {
-            content.append(data, n);
-            return true;
-        })) << session.lastError();
-        EXPECT_EQ(content, name);
+        EXPECT_EQ(fetch(session, folder + "inner.txt"), name);
     }
 }
 
@@ -200,12 +206,7 @@ TEST_F(FtpSessionTest, PathsAreAbsoluteWhenTheLoginFolderIsNotTheRoot) {
     EXPECT_EQ(namesOf(listOk(session, "/")), (std::vector<std::string>{"home", "top.txt"}));
     EXPECT_TRUE(session.changeDir("/")) << session.lastError();
     EXPECT_EQ(namesOf(listOk(session, "/home/")), std::vector<std::string>{"inside.txt"});
-    std::string content;
-    EXPECT_TRUE(session.retrieve("/top.txt", [&](const char* data, std::size_t n) {
-        content.append(data, n);
-        return true;
-    }));
-    EXPECT_EQ(content, "t");
+    EXPECT_EQ(fetch(session, "/top.txt"), "t");
 }
 
 TEST_F(FtpSessionTest, EmptyOrMissingFolderCannotBeListedAndTheSessionGoesOn) {
@@ -258,12 +259,7 @@ TEST_F(FtpSessionTest, RetrievesBytesExactlyAndStopsWhenTheReceiverSaysSo) {
     FtpSession session("QUARROW");
     connect(session, server);
 
-    std::string received;
-    ASSERT_TRUE(session.retrieve("/data.bin", [&](const char* data, std::size_t n) {
-        received.append(data, n);
-        return true;
-    })) << session.lastError();
-    EXPECT_EQ(received, bytes);
+    EXPECT_EQ(fetch(session, "/data.bin"), bytes);
 
     std::size_t calls = 0;
     EXPECT_FALSE(session.retrieve("/data.bin", [&](const char*, std::size_t) {
@@ -343,6 +339,12 @@ TEST_F(FtpSessionTest, CloseStopsAConnectToAHostThatNeverGreets) {
         << "connect() hung after close()";
     EXPECT_FALSE(pending.get());
     EXPECT_TRUE(session.isClosed());
+
+    // A session closed before it connects never reaches the server.
+    FtpServer server(dir_.path());
+    FtpSession early("QUARROW");
+    early.close();
+    EXPECT_FALSE(early.connect("127.0.0.1", server.port(), "", ""));
 }
 
 TEST_F(FtpSessionTest, CloseStopsAStalledListingAndEveryLaterCall) {
@@ -382,35 +384,23 @@ TEST_F(FtpSessionTest, ClosedSessionIsDestroyedWithoutWaitingForAHungServer) {
         << "destroying a closed session waited for the server";
 }
 
-TEST_F(FtpSessionTest, HungServerTimesOutWithoutClose) {
+TEST_F(FtpSessionTest, SilentHostAndHungServerTimeOutWithoutClose) {
+    FtpTimeouts quick;
+    quick.connectSeconds = 1;
+    quick.responseSeconds = 1;
+    test::SilentServer silent;
+    FtpSession greetless("QUARROW", quick);
+    EXPECT_EQ(returnsInTime([&] { return greetless.connect("127.0.0.1", silent.port(), "", ""); }),
+              false);
+    EXPECT_FALSE(greetless.isClosed());
+
     test::makeTree(dir_.path(), {{"f.txt", "f"}});
     FtpServer server(dir_.path());
-    FtpTimeouts quick;
-    quick.responseSeconds = 1;
     FtpSession session("QUARROW", quick);
     connect(session, server);
     server.freeze();
     std::vector<FtpEntry> entries;
     EXPECT_EQ(returnsInTime([&] { return session.list("/", entries); }), false);
-    EXPECT_FALSE(session.isClosed());
-}
-
-TEST_F(FtpSessionTest, ClosedBeforeConnectNeverConnects) {
-    FtpServer server(dir_.path());
-    FtpSession session("QUARROW");
-    session.close();
-    EXPECT_TRUE(session.isClosed());
-    EXPECT_FALSE(session.connect("127.0.0.1", server.port(), "", ""));
-}
-
-TEST_F(FtpSessionTest, SilentHostTimesOutWithoutClose) {
-    test::SilentServer silent;
-    FtpTimeouts quick;
-    quick.connectSeconds = 1;
-    quick.responseSeconds = 1;
-    FtpSession session("QUARROW", quick);
-    EXPECT_EQ(returnsInTime([&] { return session.connect("127.0.0.1", silent.port(), "", ""); }),
-              false);
     EXPECT_FALSE(session.isClosed());
 }
 
