@@ -68,6 +68,12 @@ std::string FileNameSafe(std::string_view text) {
     return result;
 }
 
+std::string ResumeBaseOf(std::string_view programDir, std::string_view snapshotBase,
+                         std::string_view server, std::string_view startStamp) {
+    return std::string(programDir) + "Session/" + FileNameSafe(fileNameOf(snapshotBase)) + "_" +
+           FileNameSafe(server) + "_" + std::string(startStamp);
+}
+
 bool GatherDescriptions(std::string_view argument, std::vector<std::string>& descriptions,
                         std::string& error) {
     descriptions.clear();
@@ -113,8 +119,7 @@ FillResult FillJobFromDescription(const EngineContext& context, TFtpMain& job,
         job.SnapshotBase = withoutExtension(replaceAll(*saveName, "%date%", date));
     else
         job.SnapshotBase = context.ProgramDir + "Arhive/" + FileNameSafe(job.Server) + "_" + date;
-    job.ResumeBase = context.ProgramDir + "Session/" + FileNameSafe(fileNameOf(job.SnapshotBase)) +
-                     "_" + FileNameSafe(job.Server) + "_" + job.StartStamp;
+    job.ResumeBase = ResumeBaseOf(context.ProgramDir, job.SnapshotBase, job.Server, job.StartStamp);
     job.Recursive = !HasKeyword(description, "[nodirchild]");
     job.TextExport = 0;
     job.SaveFileName.clear();

@@ -23,6 +23,10 @@ std::string NormaliseMask(std::string_view mask);
 std::optional<int> ParsePort(std::string_view text);
 // A text made safe as one file-name component: "/" and NUL become "_".
 std::string FileNameSafe(std::string_view text);
+// The job's resume files without extension: ProgramDir + "Session/" + the snapshot's name +
+// "_" + server + "_" + start stamp, every part safe as a file name.
+std::string ResumeBaseOf(std::string_view programDir, std::string_view snapshotBase,
+                         std::string_view server, std::string_view startStamp);
 
 // The scan descriptions of a command-line argument: the lines of its "[loadfile=" file, or the
 // argument itself. False with `error` set when the file cannot be read.

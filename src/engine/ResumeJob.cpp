@@ -64,8 +64,7 @@ ResumeFillResult FillJobFromResume(const EngineContext& context, TFtpMain& job,
     job.Mask = header[3];
     job.Extensions = BuildExtensions(job.Mask);
     job.SnapshotBase = withoutExtension(choice.snapshotFile);
-    job.ResumeBase = context.ProgramDir + "Session/" + FileNameSafe(fileNameOf(job.SnapshotBase)) +
-                     "_" + FileNameSafe(job.Server) + "_" + job.StartStamp;
+    job.ResumeBase = ResumeBaseOf(context.ProgramDir, job.SnapshotBase, job.Server, job.StartStamp);
     job.Recursive = true;
     job.Ident = choice.ident;
     job.TextExport = 0;

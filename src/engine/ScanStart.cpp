@@ -73,8 +73,7 @@ void FillJobFromEntries(const EngineContext& context, TFtpMain& job, const ScanE
     job.TextExport = choice.filterIndex;
     job.SaveFileName = choice.saveFileName;
     job.SnapshotBase = withoutExtension(choice.saveFileName);
-    job.ResumeBase = context.ProgramDir + "Session/" + FileNameSafe(fileNameOf(job.SnapshotBase)) +
-                     "_" + FileNameSafe(job.Server) + "_" + job.StartStamp;
+    job.ResumeBase = ResumeBaseOf(context.ProgramDir, job.SnapshotBase, job.Server, job.StartStamp);
     job.Password = std::string(trimText(entries.password));
     job.UserName = std::string(trimText(entries.userName));
     job.StopRequested.store(false);
