@@ -26,4 +26,10 @@ inline constexpr const char* kIdentText = "Quarrowbrisk";
 void PrintOut(const std::string& cp1251Line);
 void PrintErr(const std::string& cp1251Line);
 
+// The folder of the running executable, with a trailing "/".
+std::string ExecutableDir();
+// The language file in force for `programDir` (its settings choose the language): the program
+// folder's own, else the one beside the executable, which is said on stderr.
+std::string LanguageFileFor(const std::string& programDir);
+
 }  // namespace quarrow::cli

@@ -1,7 +1,12 @@
+#include <unistd.h>
+
+#include <climits>
 #include <cstdio>
 
 #include "cli/CliCommands.h"
+#include "engine/Translate.h"
 #include "platform/Cp1251.h"
+#include "platform/FileSystem.h"
 
 namespace quarrow::cli {
 
@@ -11,6 +16,23 @@ void PrintOut(const std::string& cp1251Line) {
 
 void PrintErr(const std::string& cp1251Line) {
     std::fputs((cp1251ToUtf8(cp1251Line) + "\n").c_str(), stderr);
+}
+
+std::string ExecutableDir() {
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (length <= 0) return "./";
+    return folderOf(systemPath(std::string(buffer, static_cast<size_t>(length))));
+}
+
+std::string LanguageFileFor(const std::string& programDir) {
+    const int language = languageIndexFromSettings(programDir);
+    const std::string own = languageFilePath(programDir, language);
+    if (fileExists(own)) return own;
+    const std::string beside = languageFilePath(ExecutableDir(), language);
+    if (beside == own || !fileExists(beside)) return own;
+    PrintErr("quarrow-cli: " + programDir + "TXT/ holds no language file; using " + beside);
+    return beside;
 }
 
 }  // namespace quarrow::cli

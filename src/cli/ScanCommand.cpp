@@ -9,7 +9,9 @@
 #include "engine/EngineContext.h"
 #include "engine/ProgramFolders.h"
 #include "engine/ResumeJob.h"
+#include "engine/Settings.h"
 #include "engine/TMonDirThread.h"
+#include "platform/FileSystem.h"
 
 namespace quarrow::cli {
 namespace {
@@ -64,7 +66,7 @@ std::string oneLine(std::string text) {
     return text;
 }
 
-// Prints each job's status and save error when they changed since the last look.
+// Prints each job's status, session note and save error when they changed since the last look.
 class StatusPrinter {
 public:
     void print(EngineContext& context, const std::vector<int>& jobs) {
@@ -72,6 +74,7 @@ public:
             const auto job = context.Jobs.at(number);
             if (!job) continue;
             report(number, "", job->statusText(), shownStatus_[number]);
+            report(number, "note: ", job->note(), shownNote_[number]);
             report(number, "error: ", job->saveError(), shownError_[number]);
         }
     }
@@ -86,6 +89,7 @@ private:
     }
 
     std::map<int, std::string> shownStatus_;
+    std::map<int, std::string> shownNote_;
     std::map<int, std::string> shownError_;
 };
 
@@ -95,10 +99,33 @@ void stopAll(EngineContext& context, const std::vector<int>& jobs) {
         ClosePage(context, jobs[i], i + 1 == jobs.size(), pump);
 }
 
-bool failed(const TFtpMain& job) {
-    const WalkOutcome outcome = job.Outcome.load();
-    return outcome == WalkOutcome::NoLibrary || outcome == WalkOutcome::NoHost ||
-           outcome == WalkOutcome::NoRootDir || !job.saveError().empty();
+bool stale(const TFtpMain& job) {
+    return job.SnapshotStale.load() || job.ResumeStale.load() || job.ExportStale.load();
+}
+
+// What the walk came to, as the summary says it.
+std::string walkState(const TFtpMain& job) {
+    const std::string unlisted = std::to_string(job.UnlistedDirs.load());
+    switch (job.Outcome.load()) {
+        case WalkOutcome::Walked:
+            return job.walkComplete() ? "" : "  incomplete (" + unlisted + " folders not listed)";
+        case WalkOutcome::Interrupted:
+            return "  interrupted, incomplete (" + unlisted + " folders not listed)";
+        default:
+            return "  (not walked)";
+    }
+}
+
+// The files the scan left: each named only when it exists, a stale one marked as such.
+std::string filesLeft(const TFtpMain& job) {
+    const std::string snapshot = job.SnapshotBase + ".qrnet";
+    std::string text = fileExists(snapshot) ? "  snapshot: " + snapshot : "  no snapshot";
+    if (job.SnapshotStale.load() && fileExists(snapshot)) text += " (stale: its last write failed)";
+    const std::string resume = job.ResumeBase + ".qrsftp";
+    if (!job.walkComplete() && fileExists(resume)) text += "  resume: " + resume;
+    if (job.ResumeStale.load()) text += "  stale resume file: " + resume;
+    if (job.ExportStale.load()) text += "  text export not written: " + job.SaveFileName + ".txt";
+    return text;
 }
 
 int summarise(EngineContext& context, const std::vector<int>& jobs) {
@@ -108,9 +135,8 @@ int summarise(EngineContext& context, const std::vector<int>& jobs) {
         if (!job) continue;
         PrintOut("job " + std::to_string(number + 1) + ": ftp://" + job->Server + job->Path +
                  "  files: " + std::to_string(job->fileCount()) + "  folders: " +
-                 std::to_string(job->dirQueueSize()) + "  snapshot: " + job->SnapshotBase +
-                 ".qrnet" + (job->Outcome.load() == WalkOutcome::Walked ? "" : "  (not walked)"));
-        if (failed(*job)) code = kExitFailed;
+                 std::to_string(job->dirQueueSize()) + filesLeft(*job) + walkState(*job));
+        if (!job->walkComplete() || stale(*job)) code = kExitFailed;
     }
     return code;
 }
@@ -121,7 +147,9 @@ void prepare(EngineContext& context) {
     CreateDataFolders(context.ProgramDir);
     context.setIgnoreList(LoadTxtList(context.ProgramDir, "Ignore.txt"));
     context.setCommentLines(LoadTxtList(context.ProgramDir, "Coment.txt"));
-    context.setTexts(LoadThreadTexts(context.ProgramDir));
+    context.setTexts(LoadThreadTexts(LanguageFileFor(context.ProgramDir)));
+    context.SessionOptions =
+        LoadSettings(settingsFilePath(context.ProgramDir), std::time(nullptr)).connection;
     installSignalHandlers();
 }
 

@@ -46,8 +46,7 @@ bool parseArguments(const std::vector<std::string>& operands, SearchArguments& o
 FormTexts loadFormTexts(const std::string& programDir) {
     FormTexts texts;
     LanguageFile file;
-    if (file.load(languageFilePath(programDir, languageIndexFromSettings(programDir))))
-        readFormTexts(file, texts);
+    if (file.load(LanguageFileFor(programDir))) readFormTexts(file, texts);
     return texts;
 }
 

@@ -72,13 +72,6 @@ search [--stats] SNAPSHOT... -- QUERY...
   of names and the peak memory. Exit: 0; 1 when a snapshot was damaged; 2 bad arguments.
 )";
 
-std::string executableDir() {
-    char buffer[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (length <= 0) return "./";
-    return quarrow::folderOf(quarrow::systemPath(std::string(buffer, static_cast<size_t>(length))));
-}
-
 int usage(const std::string& message) {
     std::fprintf(stderr, "quarrow-cli: %s\nTry 'quarrow-cli --help'.\n", message.c_str());
     return quarrow::cli::kExitUsage;
@@ -100,7 +93,7 @@ int main(int argc, char** argv) {
         if (!programDir.ends_with('/')) programDir += '/';
         i += 2;
     }
-    if (programDir.empty()) programDir = executableDir();
+    if (programDir.empty()) programDir = quarrow::cli::ExecutableDir();
     if (i >= args.size()) return usage("no command given");
     const std::string command = args[i++];
     const std::size_t operands = args.size() - i;

@@ -121,6 +121,7 @@ FillResult FillJobFromDescription(const EngineContext& context, TFtpMain& job,
         job.SnapshotBase = context.ProgramDir + "Arhive/" + FileNameSafe(job.Server) + "_" + date;
     job.ResumeBase = ResumeBaseOf(context.ProgramDir, job.SnapshotBase, job.Server, job.StartStamp);
     job.Recursive = !HasKeyword(description, "[nodirchild]");
+    job.Passive = HasKeyword(description, "[passive]");
     job.TextExport = 0;
     job.SaveFileName.clear();
     job.CurrentDir = job.Path;

@@ -11,6 +11,7 @@
 #include "engine/SnapshotWriter.h"
 #include "engine/TMainFtp.h"
 #include "engine/Translate.h"
+#include "platform/FtpSession.h"
 
 namespace quarrow {
 
@@ -35,6 +36,9 @@ public:
     std::atomic<int> ArchiveJob{-1};
     std::atomic<bool> EndSortEnabled{true};
     std::atomic<bool> CloseSortEnabled{true};
+    // How scans talk to servers (timeouts, reconnection, passive mode). Set before any scan
+    // starts; read-only while scans run.
+    FtpOptions SessionOptions;
     // Benchmarks switch saving off to measure the bare walk.
     std::atomic<bool> SavingEnabled{true};
 

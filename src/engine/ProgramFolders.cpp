@@ -16,11 +16,10 @@ std::vector<std::string> LoadTxtList(std::string_view programDir, std::string_vi
     return lines;
 }
 
-ThreadTexts LoadThreadTexts(std::string_view programDir) {
+ThreadTexts LoadThreadTexts(std::string_view languageFile) {
     ThreadTexts texts;
     LanguageFile file;
-    if (file.load(languageFilePath(programDir, languageIndexFromSettings(programDir))))
-        readThreadTexts(file, texts);
+    if (file.load(languageFile)) readThreadTexts(file, texts);
     return texts;
 }
 

@@ -16,8 +16,7 @@ void CreateDataFolders(std::string_view programDir);
 // The lines of a list file under "TXT/" (the ignore list, the comment); empty when it is missing.
 std::vector<std::string> LoadTxtList(std::string_view programDir, std::string_view fileName);
 
-// The worker texts of the language the window program has in force (its settings file);
-// every text is empty when the language file is missing.
-ThreadTexts LoadThreadTexts(std::string_view programDir);
+// The worker texts of a language file; every text is empty when the file is missing.
+ThreadTexts LoadThreadTexts(std::string_view languageFile);
 
 }  // namespace quarrow

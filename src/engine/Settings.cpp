@@ -1,5 +1,7 @@
 #include "engine/Settings.h"
 
+#include <algorithm>
+
 #include "platform/IniFile.h"
 
 namespace quarrow {
@@ -34,6 +36,25 @@ std::string dateTimeText(std::time_t t) {
     return text;
 }
 
+namespace {
+
+// Values out of range are taken as the nearest sensible one.
+int readBounded(const IniFile& ini, const char* key, int fallback, int lowest, int highest) {
+    return std::clamp(ini.readInteger("Connection", key, fallback), lowest, highest);
+}
+
+void readConnection(const IniFile& ini, FtpOptions& connection) {
+    connection.passive = ini.readBool("Connection", "Passive", connection.passive);
+    FtpReconnect& reconnect = connection.reconnect;
+    reconnect.attempts = readBounded(ini, "Reconnects", reconnect.attempts, 0, 100);
+    reconnect.firstPauseMs = readBounded(ini, "ReconnectPause", reconnect.firstPauseMs, 0, 60000);
+    FtpTimeouts& timeouts = connection.timeouts;
+    timeouts.responseSeconds = readBounded(ini, "Timeout", timeouts.responseSeconds, 1, 3600);
+    timeouts.acceptSeconds = readBounded(ini, "AcceptTimeout", timeouts.acceptSeconds, 1, 3600);
+}
+
+}  // namespace
+
 MainSettings LoadSettings(const std::string& path, std::time_t now) {
     IniFile ini(path);
     MainSettings settings;
@@ -47,6 +68,7 @@ MainSettings LoadSettings(const std::string& path, std::time_t now) {
     settings.activePage = ini.readInteger("MainWinPage", "Active", settings.activePage);
     settings.newFilesView = ini.readInteger("F3VIEV", "Active", settings.newFilesView);
     settings.language = ini.readInteger("MainWinLang", "Lang", settings.language);
+    readConnection(ini, settings.connection);
     return settings;
 }
 

@@ -4,6 +4,8 @@
 #include <ctime>
 #include <string>
 
+#include "platform/FtpSession.h"
+
 namespace quarrow {
 
 struct WindowBounds {
@@ -21,6 +23,10 @@ struct MainSettings {
     std::string lastUpdateCheck;  // date and time text, see dateTimeText
     WindowBounds newFilesWindow{100, 100, 544, 390};
     int newFilesView = 0;
+    // How scans talk to servers (section "Connection": Passive, Reconnects, ReconnectPause in
+    // milliseconds, Timeout and AcceptTimeout in seconds). Only read: the window has no
+    // control for them, so values set by hand are kept.
+    FtpOptions connection;
 };
 
 // A date and time as the settings file stores it: "dd.mm.yyyy hh:nn:ss", local time.

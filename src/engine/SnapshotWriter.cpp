@@ -112,9 +112,10 @@ void SnapshotWriter::process(const SaveRequest& request) {
     if (written && request.final && job.TextExport != 0 && !stopped(context_, job)) {
         const std::string path = job.SaveFileName + ".txt";
         std::string error;
-        if (!writeFileAtomic(path, path + "tmp",
-                             buildTextExport(job.TextExport, job.Server, dirs, names), &error))
-            job.setSaveError(context_.Texts()->infosaveerror + utf8ToCp1251(error));
+        const bool exported = writeFileAtomic(
+            path, path + "tmp", buildTextExport(job.TextExport, job.Server, dirs, names), &error);
+        job.ExportStale.store(!exported);
+        if (!exported) job.setSaveError(context_.Texts()->infosaveerror + utf8ToCp1251(error));
     }
 }
 
@@ -123,9 +124,19 @@ bool SnapshotWriter::write(const SaveRequest& request, StringList& dirs, StringL
     const auto texts = context_.Texts();
     std::string error;
     bool ok = true;
-    if (request.snapshot) ok = writeSnapshot(job, *texts, dirs, names, error);
-    if (ok && !request.final && !stopped(context_, job))
-        ok = writeResume(request, dirs, names, error);
+    if (request.snapshot) {
+        ok = writeSnapshot(job, *texts, dirs, names, error);
+        job.SnapshotStale.store(!ok);
+    }
+    // The resume file holds the whole state itself, so it is written even when the snapshot
+    // could not be: it alone can bring the results back.
+    if (!request.final && !stopped(context_, job)) {
+        std::string resumeError;
+        const bool resumed = writeResume(request, dirs, names, resumeError);
+        job.ResumeStale.store(!resumed);
+        if (!resumed && ok) error = std::move(resumeError);
+        ok = ok && resumed;
+    }
     if (!ok) {
         job.setSaveError(texts->infosaveerror + utf8ToCp1251(error));
         job.enableProgressTimer();

@@ -32,6 +32,21 @@ void TFtpMain::setSaveError(std::string text) {
     SaveError = std::move(text);
 }
 
+std::string TFtpMain::note() const {
+    std::lock_guard lock(Lock);
+    return Note;
+}
+
+void TFtpMain::addNote(const std::string& line) {
+    std::lock_guard lock(Lock);
+    if (("\r" + Note + "\r").find("\r" + line + "\r") != std::string::npos) return;
+    Note += (Note.empty() ? "" : "\r") + line;
+}
+
+bool TFtpMain::walkComplete() const {
+    return Outcome.load() == WalkOutcome::Walked && UnlistedDirs.load() == 0;
+}
+
 std::size_t TFtpMain::dirQueueSize() const {
     std::lock_guard lock(Lock);
     return DirQueue.size();

@@ -15,7 +15,18 @@ namespace quarrow {
 class FtpSession;
 
 // How a scan's walk ended, for front ends that must report it (exit codes, summaries).
-enum class WalkOutcome { NotStarted, Running, NoLibrary, NoHost, NoRootDir, Walked, Stopped };
+// Interrupted: the server stayed unreachable in the middle of the walk; the resume file saved
+// then continues it from the folder that was being listed.
+enum class WalkOutcome {
+    NotStarted,
+    Running,
+    NoLibrary,
+    NoHost,
+    NoRootDir,
+    Walked,
+    Interrupted,
+    Stopped
+};
 
 // The record of one scan job (also of a watch entry and of the loaded archive).
 //
@@ -39,6 +50,7 @@ struct TFtpMain {
     int Port = 0;
     int TextExport = 0;
     bool Recursive = true;
+    bool Passive = false;  // start the session in passive mode
 
     // Flags and counters shared between threads.
     std::atomic<bool> Connected{false};
@@ -49,6 +61,13 @@ struct TFtpMain {
     std::atomic<bool> HasListing{false};
     std::atomic<int> DirIndex{0};
     std::atomic<WalkOutcome> Outcome{WalkOutcome::NotStarted};
+    // Folders of the walk that were never listed although the server did not refuse them (a
+    // transfer that kept failing, or the rest of the queue of an interrupted walk).
+    std::atomic<int> UnlistedDirs{0};
+    // Files whose last write failed, so that what is on disk is older than the scan.
+    std::atomic<bool> SnapshotStale{false};
+    std::atomic<bool> ResumeStale{false};
+    std::atomic<bool> ExportStale{false};
     // Watch-list fields, unused by scans.
     std::atomic<bool> Active{false};
     std::atomic<bool> CheckAtStart{false};
@@ -65,6 +84,7 @@ struct TFtpMain {
     std::string StatusText;
     std::string CurrentDir;
     std::string SaveError;  // why the last snapshot or resume write failed; empty when it worked
+    std::string Note;       // what the FTP session did on its own (went passive, ...), one a line
     std::vector<std::string> DirQueue;
     StringList FileDirs;
     StringList FileNames;
@@ -81,6 +101,11 @@ struct TFtpMain {
     void setCurrentDir(std::string dir);
     std::string saveError() const;
     void setSaveError(std::string text);
+    std::string note() const;
+    // Adds a line to Note unless it is there already.
+    void addNote(const std::string& line);
+    // The walk reached its end with every folder listed or refused by the server.
+    bool walkComplete() const;
     std::size_t dirQueueSize() const;
     std::string dirQueueAt(std::size_t i) const;
     std::size_t fileCount() const;

@@ -98,6 +98,8 @@ void TMonDirThread::Execute() {
     job->Connected.store(false);
     if (job->StopRequested.load()) {
         job->Outcome.store(WalkOutcome::Stopped);
+    } else if (job->Outcome.load() == WalkOutcome::Interrupted) {
+        context_.Writer().waitFor(job);
     } else {
         if (job->Outcome.load() == WalkOutcome::Running) job->Outcome.store(WalkOutcome::Walked);
         const bool finalSave = context_.EndSortEnabled.load() && !job->Sorted.load();
@@ -125,7 +127,10 @@ void TMonDirThread::ConnectAndWalk() {
     job->HasListing.store(false);
     SetStatus(*job, texts->infojointserver + job->Server);
 
-    session_ = std::make_shared<FtpSession>(upperCp1251(job->Ident));
+    FtpOptions options = context_.SessionOptions;
+    options.passive = options.passive || job->Passive;
+    session_ = std::make_shared<FtpSession>(upperCp1251(job->Ident), options);
+    session_->setEventSink([this](FtpEvent event, int attempt) { OnSessionEvent(event, attempt); });
     if (!(job = Job())) return;
     job->Connected.store(true);
     PublishSession(*job);
@@ -196,7 +201,14 @@ void TMonDirThread::WalkQueue() {
             job->setCurrentDir(folder);
             firstFileOfFolder_ = true;
             if (position > 0) session_->changeDir(folder);
-            if (ListFolder(folder, position)) ProgressSave(job);
+            if (ListFolder(folder, position)) {
+                ProgressSave(job);
+            } else if (session_->lastFailure() == FtpFailure::kLost) {
+                if ((job = Job())) Interrupt(job, position);
+                return;
+            } else if (session_->lastFailure() == FtpFailure::kFailed) {
+                job->UnlistedDirs.fetch_add(1);
+            }
 
             if (!(job = Job())) return;
             job->setStatusText({});
@@ -341,6 +353,42 @@ void TMonDirThread::FlushProgress(const std::shared_ptr<TFtpMain>& job, bool fin
         SubmitDeferred(job, finalSaveFollows);
     }
     context_.Writer().waitFor(job);
+}
+
+void TMonDirThread::Interrupt(const std::shared_ptr<TFtpMain>& job, std::size_t position) {
+    job->Outcome.store(WalkOutcome::Interrupted);
+    job->UnlistedDirs.fetch_add(static_cast<int>(job->dirQueueSize() - position));
+    const auto texts = context_.Texts();
+    std::string status = texts->infointerrupted;
+    // Unlike a progress save this one is never put off: it is the state to continue from.
+    deferred_.reset();
+    if (context_.SavingEnabled.load() && context_.Jobs.LastJobIndex() != -1 &&
+        job->HasListing.load() && !job->PageClosed.load()) {
+        context_.Writer().waitFor(job);
+        SubmitCapture(job, false);
+        context_.Writer().waitFor(job);
+        if (!job->ResumeStale.load())
+            status += "\r" + texts->inforesumefile + job->ResumeBase + ".qrsftp";
+    }
+    SetStatus(*job, std::move(status));
+}
+
+void TMonDirThread::OnSessionEvent(FtpEvent event, int attempt) {
+    const auto job = Job();
+    if (!job) return;
+    const auto texts = context_.Texts();
+    switch (event) {
+        case FtpEvent::kWentPassive:
+            job->addNote(texts->infopassive);
+            break;
+        case FtpEvent::kReconnecting:
+            job->setStatusText(texts->inforeconnect + std::to_string(attempt));
+            break;
+        case FtpEvent::kReconnected:
+            job->addNote(texts->inforeconnected);
+            break;
+    }
+    job->enableProgressTimer();
 }
 
 void TMonDirThread::FinalSave(const std::shared_ptr<TFtpMain>& job) {

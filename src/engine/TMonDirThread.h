@@ -8,12 +8,11 @@
 #include <vector>
 
 #include "engine/TFtpMain.h"
+#include "platform/FtpSession.h"
 
 namespace quarrow {
 
 class EngineContext;
-class FtpSession;
-struct FtpEntry;
 
 // The worker of one scan: connects, walks the server's folder tree depth first from the job's
 // start folder, collects the files matching the job's mask into its lists and has the writer
@@ -40,6 +39,11 @@ private:
     void FinalSave(const std::shared_ptr<TFtpMain>& job);
     void SubmitCapture(const std::shared_ptr<TFtpMain>& job, bool final);
     void SubmitDeferred(const std::shared_ptr<TFtpMain>& job, bool resumeOnly);
+    // Ends the walk at the folder at `position`, which could not be listed because the server
+    // stayed unreachable: everything found before it is saved, so that the resume file
+    // continues the walk with that folder.
+    void Interrupt(const std::shared_ptr<TFtpMain>& job, std::size_t position);
+    void OnSessionEvent(FtpEvent event, int attempt);
 
     // The job's record, or null once the table is being emptied.
     std::shared_ptr<TFtpMain> Job() const;

@@ -29,6 +29,11 @@ constexpr TextKey<ThreadTexts> kThreadKeys[] = {
     {"infojointstartscandir", &ThreadTexts::infojointstartscandir},
     {"infoload", &ThreadTexts::infoload},
     {"infosaveerror", &ThreadTexts::infosaveerror},
+    {"infopassive", &ThreadTexts::infopassive},
+    {"inforeconnect", &ThreadTexts::inforeconnect},
+    {"inforeconnected", &ThreadTexts::inforeconnected},
+    {"infointerrupted", &ThreadTexts::infointerrupted},
+    {"inforesumefile", &ThreadTexts::inforesumefile},
 };
 
 constexpr TextKey<FormTexts> kFormKeys[] = {
@@ -54,6 +59,8 @@ constexpr TextKey<FormTexts> kFormKeys[] = {
     {"CheckListBox1hint", &FormTexts::CheckListBox1hint},
     {"newversionmessage", &FormTexts::newversionmessage},
     {"newversionmessage2", &FormTexts::newversionmessage2},
+    {"endscanincomplete", &FormTexts::endscanincomplete},
+    {"unlisteddirs", &FormTexts::unlisteddirs},
 };
 
 template <typename Texts, std::size_t N>

@@ -40,14 +40,15 @@ std::string ReadLangString(std::string_view section, std::string_view key,
 struct ThreadTexts {
     std::string nologin, timecreate, dataftpserver, countfilet, scandir, countdir, infojointserver,
         infojointnodll, infojointnohost, infojointhost, infojointnodir, infojointdir,
-        infojointstartscandir, infoload, infosaveerror;
+        infojointstartscandir, infoload, infosaveerror, infopassive, inforeconnect, inforeconnected,
+        infointerrupted, inforesumefile;
 };
 
 // Messages and status texts of the window code (section "InfoFtpForm").
 struct FormTexts {
     std::string filefind, nojoin, dubladd, dubladd2, noserver, start1, endscan, autono, autonofile,
         dostr, prov, foundfile, founddir, stop, dir, allfile, findfile, nofindfile, regimfind,
-        CheckListBox1hint, newversionmessage, newversionmessage2;
+        CheckListBox1hint, newversionmessage, newversionmessage2, endscanincomplete, unlisteddirs;
 };
 
 inline constexpr std::string_view kThreadTextsSection = "InfoThreadF";

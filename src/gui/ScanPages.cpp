@@ -84,6 +84,13 @@ ScanPage::Sources archiveSources(const std::shared_ptr<ArchiveHits>& hits,
     return sources;
 }
 
+// A scan is called finished only when its walk reached the end with every folder listed.
+std::string endOfScanText(const TFtpMain& job, const FormTexts& texts) {
+    if (job.walkComplete()) return texts.endscan;
+    const int unlisted = job.UnlistedDirs.load();
+    return texts.endscanincomplete +
+           (unlisted > 0 ? "\r" + texts.unlisteddirs + std::to_string(unlisted) : "");
+}
 }  // namespace
 
 int fileListColumns(int windowWidth) {
@@ -248,7 +255,9 @@ void ScanPages::Timer1Timer() {
     ScanPage* shown = currentPage();
     const int files = shown && shown->jobNumber() == current ? countsOf(*shown).files
                                                              : static_cast<int>(job->fileCount());
-    w_.Label1->setText(labelText(status + "\r" + state_.texts.filefind + std::to_string(files)));
+    const std::string note = job->note();
+    w_.Label1->setText(labelText(status + "\r" + state_.texts.filefind + std::to_string(files) +
+                                 (note.empty() ? "" : "\r" + note)));
     for (int i = 0; i < pageCount(); ++i) setPageCaption(pageAt(i));
     if (!job->Connected.load()) w_.Label1->setText(labelText(status + "\r" + state_.texts.nojoin));
     RefreshListCounts();
@@ -285,7 +294,7 @@ void ScanPages::Timer2Timer() {
     tray_.showWindow();
     QApplication::alert(window_);
     const std::string text =
-        job ? job->statusText() + "\r" + state_.texts.endscan : state_.texts.endscan;
+        job ? job->statusText() + "\r" + endOfScanText(*job, state_.texts) : state_.texts.endscan;
     tray_.ShowBalloon(QStringLiteral("Quarrow :"), labelText(text), kBalloonSeconds,
                       BalloonIcon::Warning);
 }

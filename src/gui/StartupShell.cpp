@@ -116,6 +116,7 @@ void StartupShell::loadHistoryLists() {
 void StartupShell::LoadSettings() {
     settings_ = quarrow::LoadSettings(state_.settingsFile, std::time(nullptr));
     state_.identText = settings_.identText;
+    state_.context.SessionOptions = settings_.connection;
     w_.cbsupdate->setChecked(settings_.autoUpdate);
     for (std::size_t i = 0; i < state_.idents.size(); ++i)
         if (equalsNoCase(state_.idents.entries()[i], state_.identText))

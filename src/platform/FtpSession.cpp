@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstring>
 #include <ctime>
@@ -33,6 +34,8 @@ constexpr int kPollMilliseconds = 1000;
 constexpr long kNeverTooOld = 10L * 365 * 24 * 3600;
 // The URL path of the server root.
 constexpr const char* kRootUrlPath = "/%2F/";
+// How many times one call is made again after a transient failure or a lost connection.
+constexpr int kRetries = 2;
 
 std::string_view withoutLineEnd(std::string_view line) {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
@@ -56,13 +59,16 @@ long portOf(const curl_sockaddr& address) {
 // woken from another thread. The multi handle keeps the control connection between calls.
 class FtpSession::Connection {
 public:
-    Connection(const FtpTimeouts& timeouts, const FtpListingOptions& listing)
+    explicit Connection(const FtpOptions& options)
         : easy_(curl_easy_init()),
           multi_(curl_multi_init()),
-          responseSeconds_(timeouts.responseSeconds),
-          stat_(listing.allowStat ? StatUse::kUndecided : StatUse::kNever) {
+          responseSeconds_(options.timeouts.responseSeconds),
+          acceptSeconds_(options.timeouts.acceptSeconds),
+          reconnect_(options.reconnect),
+          passive_(options.passive),
+          stat_(options.listing.allowStat ? StatUse::kUndecided : StatUse::kNever) {
         featCommand_ = curl_slist_append(nullptr, "*FEAT");  // "*": a refusal is no failure
-        if (easy_ && multi_ && featCommand_) configure(timeouts);
+        if (easy_ && multi_ && featCommand_) configure(options.timeouts);
     }
 
     ~Connection() {
@@ -81,7 +87,10 @@ public:
 
     bool valid() const { return easy_ && multi_ && featCommand_; }
     bool usesMlsd() const { return mlsd_; }
+    bool passive() const { return passive_; }
+    FtpFailure lastFailure() const { return failure_; }
     const std::string& lastError() const { return lastError_; }
+    void setEventSink(FtpEventSink sink) { events_ = std::move(sink); }
 
     void close() {
         closed_.store(true);
@@ -91,6 +100,7 @@ public:
 
     bool connect(const std::string& host, int port, const std::string& user,
                  const std::string& password) {
+        failure_ = FtpFailure::kNone;
         if (!usable(false)) return false;
         if (loggedIn_) return fail("the session is already connected");
         const auto server = ftpServerUrl(host, port);
@@ -114,6 +124,127 @@ public:
     }
 
     bool changeDir(const std::string& absolutePath) {
+        return recovering([&] { return changeDirOnce(absolutePath); });
+    }
+
+    bool list(const std::string& absoluteFolder, std::vector<FtpEntry>& entries) {
+        return recovering([&] { return listOnce(absoluteFolder, entries); });
+    }
+
+    bool retrieve(const std::string& absolutePath,
+                  const std::function<bool(const char*, std::size_t)>& sink) {
+        bool delivered = false;
+        const std::function<bool(const char*, std::size_t)> counting = [&](const char* data,
+                                                                           std::size_t size) {
+            delivered = true;
+            return sink(data, size);
+        };
+        return recovering([&] { return retrieveOnce(absolutePath, counting); },
+                          [&] { return !delivered && !sinkStopped_; });
+    }
+
+private:
+    enum class Mode { kNoBody, kList, kMlsd, kFile };
+    enum class StatUse { kUndecided, kTrusted, kNever };
+
+    // A STAT listing made by changeDir() for the list() that follows; no entries when the
+    // folder is to be listed the normal way.
+    struct Prefetched {
+        std::string folder;
+        std::optional<std::vector<FtpEntry>> entries;
+    };
+
+    // Makes one call, restoring a lost connection first and making the call again after a
+    // failure that may pass: once in passive mode when active mode failed, and up to kRetries
+    // times after a transient failure or a dropped connection, while `mayRetry` allows it.
+    template <class Call>
+    bool recovering(Call call, const std::function<bool()>& mayRetry = {}) {
+        for (int retries = 0;; ++retries) {
+            failure_ = FtpFailure::kNone;
+            activeFailed_ = false;
+            if (!restore()) return false;
+            if (call()) return true;
+            if (closed_.load()) return failAs(FtpFailure::kClosed, "the session was closed");
+            if (mayRetry && !mayRetry()) return failAs(FtpFailure::kFailed, lastError_);
+            if (activeFailed_ && !passive_) {
+                goPassive();
+                --retries;  // the first passive try is no retry
+                continue;
+            }
+            if (failure_ == FtpFailure::kRefused) return false;
+            if (retries >= kRetries) return failAs(FtpFailure::kFailed, lastError_);
+        }
+    }
+
+    // Brings back a lost control connection: a new one with the same login, as FtpReconnect
+    // says. False when the session was closed or the server stayed unreachable.
+    bool restore() {
+        if (closed_.load()) return failAs(FtpFailure::kClosed, "the session was closed");
+        if (gaveUp_) return failAs(FtpFailure::kLost, lostReason_);
+        if (!lost_ || !loggedIn_) return true;
+        int pauseMs = reconnect_.firstPauseMs;
+        for (int attempt = 1; attempt <= reconnect_.attempts; ++attempt) {
+            if (attempt > 1) {
+                if (!pause(pauseMs)) return failAs(FtpFailure::kClosed, "the session was closed");
+                pauseMs *= 2;
+            }
+            notify(FtpEvent::kReconnecting, attempt);
+            if (reconnectOnce()) {
+                notify(FtpEvent::kReconnected, attempt);
+                return true;
+            }
+            if (closed_.load()) return failAs(FtpFailure::kClosed, "the session was closed");
+        }
+        gaveUp_ = true;
+        lostReason_ = "the server could not be reached again (" + lastError_ + ")";
+        return failAs(FtpFailure::kLost, lostReason_);
+    }
+
+    // A new control connection: libcurl finds no live one, connects, logs in and enters "/".
+    bool reconnectOnce() {
+        prefetched_.reset();
+        for (curl_socket_t s : controlSockets_) ::shutdown(s, SHUT_RDWR);
+        reconnecting_ = true;
+        lost_ = false;
+        const bool ok = transfer(serverUrl_ + "/", Mode::kNoBody);
+        reconnecting_ = false;
+        if (!ok) lost_ = true;
+        return ok;
+    }
+
+    // Waits, woken early by close(); false when the session was closed meanwhile.
+    bool pause(int milliseconds) {
+        const auto until =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        while (!closed_.load()) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  until - std::chrono::steady_clock::now())
+                                  .count();
+            if (left <= 0) return true;
+            curl_multi_poll(multi_, nullptr, 0, static_cast<int>(std::min<long>(left, 1000)),
+                            nullptr);
+        }
+        return false;
+    }
+
+    void goPassive() {
+        passive_ = true;
+        curl_easy_setopt(easy_, CURLOPT_FTPPORT, nullptr);
+        notify(FtpEvent::kWentPassive, 0);
+    }
+
+    void notify(FtpEvent event, int attempt) {
+        if (events_) events_(event, attempt);
+    }
+
+    // Cuts the control connection, so that a reply still owed by the server cannot be taken
+    // for the answer to a later command; the next call reconnects.
+    void cutControl() {
+        for (curl_socket_t s : controlSockets_) ::shutdown(s, SHUT_RDWR);
+        lost_ = true;
+    }
+
+    bool changeDirOnce(const std::string& absolutePath) {
         prefetched_.reset();
         const auto path = pathOf(absolutePath, true);
         if (!path) return false;
@@ -134,7 +265,7 @@ public:
         return true;
     }
 
-    bool list(const std::string& absoluteFolder, std::vector<FtpEntry>& entries) {
+    bool listOnce(const std::string& absoluteFolder, std::vector<FtpEntry>& entries) {
         entries.clear();
         auto prefetched = std::exchange(prefetched_, std::nullopt);
         const auto path = pathOf(absoluteFolder, true);
@@ -160,8 +291,8 @@ public:
         return normalList(*path, entries);
     }
 
-    bool retrieve(const std::string& absolutePath,
-                  const std::function<bool(const char*, std::size_t)>& sink) {
+    bool retrieveOnce(const std::string& absolutePath,
+                      const std::function<bool(const char*, std::size_t)>& sink) {
         prefetched_.reset();
         const auto path = pathOf(absolutePath, false);
         if (!path) return false;
@@ -172,17 +303,6 @@ public:
         if (!ok && sinkStopped_) return fail("the download was stopped by its receiver");
         return ok;
     }
-
-private:
-    enum class Mode { kNoBody, kList, kMlsd, kFile };
-    enum class StatUse { kUndecided, kTrusted, kNever };
-
-    // A STAT listing made by changeDir() for the list() that follows; no entries when the
-    // folder is to be listed the normal way.
-    struct Prefetched {
-        std::string folder;
-        std::optional<std::vector<FtpEntry>> entries;
-    };
 
     // MLSD or LIST over a data connection, after one CWD to the folder's URL path.
     bool normalList(const std::string& path, std::vector<FtpEntry>& entries) {
@@ -200,7 +320,7 @@ private:
             // The server announced MLSD but does not take it: LIST from now on.
             mlsd_ = false;
         }
-        if (entries.empty()) return fail("the folder holds no entry");
+        if (entries.empty()) return failAs(FtpFailure::kRefused, "the folder holds no entry");
         return true;
     }
 
@@ -208,8 +328,12 @@ private:
     // listing of "/" holds the same names, folders alike, in the same order. False when "/"
     // cannot be listed or the session ended meanwhile.
     bool listRootAndDecide(std::vector<FtpEntry>& root) {
+        // A failure that may pass leaves the question open for the retry.
+        if (!normalList(kRootUrlPath, root)) {
+            if (failure_ == FtpFailure::kRefused) stat_ = StatUse::kNever;
+            return false;
+        }
         stat_ = StatUse::kNever;
-        if (!normalList(kRootUrlPath, root)) return false;
         const auto listing = statListing("/", "/");
         if (listing && sameNamesAndFolders(*listing, root)) stat_ = StatUse::kTrusted;
         return usable(true);
@@ -237,8 +361,7 @@ private:
         if (outcome == ControlOutcome::kDone) return std::move(reply).listing();
         // A reply cut short leaves the connection out of step with libcurl: it is given up,
         // and cut so that the goodbye does not wait on it either.
-        ::shutdown(control, SHUT_RDWR);
-        lost_ = true;
+        cutControl();
         if (outcome == ControlOutcome::kClosed)
             fail("the session was closed");
         else if (outcome == ControlOutcome::kTimedOut)
@@ -252,7 +375,7 @@ private:
         curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "ftp");
         curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorBuffer_);
-        curl_easy_setopt(easy_, CURLOPT_FTPPORT, "-");  // active mode
+        if (!passive_) curl_easy_setopt(easy_, CURLOPT_FTPPORT, "-");  // active mode
         // One CWD to the whole folder, then a bare LIST/MLSD: no name reaches a listing command's
         // argument where a server could take "[" or "*" as a pattern. Only STAT carries a path,
         // and only one that isStatSafeFolder() lets through.
@@ -281,7 +404,10 @@ private:
         curl_easy_setopt(easy_, CURLOPT_CLOSESOCKETDATA, this);
     }
 
-    bool fail(std::string reason) {
+    bool fail(std::string reason) { return failAs(FtpFailure::kFailed, std::move(reason)); }
+
+    bool failAs(FtpFailure kind, std::string reason) {
+        failure_ = kind;
         lastError_ = std::move(reason);
         return false;
     }
@@ -289,7 +415,8 @@ private:
     // Whether a call may go to the server at all.
     bool usable(bool needsLogin) {
         if (!valid()) return fail("the FTP client library could not be initialised");
-        if (closed_.load()) return fail("the session was closed");
+        if (closed_.load()) return failAs(FtpFailure::kClosed, "the session was closed");
+        if (gaveUp_) return failAs(FtpFailure::kLost, lostReason_);
         if (lost_) return fail("the connection to the server was lost");
         if (needsLogin && !loggedIn_) return fail("the session is not connected");
         return true;
@@ -298,7 +425,9 @@ private:
     std::optional<std::string> pathOf(const std::string& absolutePath, bool folder) {
         if (!usable(true)) return std::nullopt;
         auto path = ftpUrlPath(absolutePath, folder);
-        if (!path) fail("\"" + absolutePath + "\" is not an absolute path FTP can carry");
+        if (!path)
+            failAs(FtpFailure::kRefused,
+                   "\"" + absolutePath + "\" is not an absolute path FTP can carry");
         return path;
     }
 
@@ -307,17 +436,52 @@ private:
         curl_easy_setopt(easy_, CURLOPT_NOBODY, mode == Mode::kNoBody ? 1L : 0L);
         curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, mode == Mode::kMlsd ? "MLSD" : nullptr);
         lastReply_.clear();
+        // Until active mode has worked once, a transfer command's reply is awaited no longer
+        // than the server's connection: many servers connect back before they answer, and
+        // behind a NAT that silently drops the attempt, silence is all that comes.
+        const bool provingActive = mode != Mode::kNoBody && !passive_ && !activeProven_;
+        if (provingActive) setResponseTimeout(std::min(acceptSeconds_, responseSeconds_));
         const CURLcode code = perform();
+        if (provingActive) setResponseTimeout(responseSeconds_);
         lastCode_ = code;
-        long newConnections = 0;
-        curl_easy_getinfo(easy_, CURLINFO_NUM_CONNECTS, &newConnections);
-        if (loggedIn_ && newConnections > 0) lost_ = true;
-        if (closed_.load()) return fail("the session was closed");
-        if (lost_) return fail("the connection to the server was lost");
-        if (code == CURLE_OK) return true;
+        if (closed_.load()) return failAs(FtpFailure::kClosed, "the session was closed");
+        if (code == CURLE_OK) {
+            activeProven_ = activeProven_ || provingActive;
+            return true;
+        }
+        long reply = 0;
+        curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &reply);
         std::string reason = errorBuffer_[0] ? errorBuffer_ : curl_easy_strerror(code);
         if (!lastReply_.empty()) reason += " (server: " + lastReply_ + ")";
-        return fail(std::move(reason));
+        const bool silent = provingActive && code == CURLE_OPERATION_TIMEDOUT;
+        if (mode != Mode::kNoBody && !passive_ && (silent || activeDataFailure(code, reply))) {
+            activeFailed_ = true;
+            // After a missed connection the server may still answer the transfer command.
+            if (silent || code == CURLE_FTP_ACCEPT_TIMEOUT) cutControl();
+            return fail(std::move(reason));
+        }
+        if (lost_) return fail("the connection to the server was lost: " + reason);
+        return failAs(refusal(code, reply) ? FtpFailure::kRefused : FtpFailure::kFailed,
+                      std::move(reason));
+    }
+
+    void setResponseTimeout(int seconds) {
+        curl_easy_setopt(easy_, CURLOPT_SERVER_RESPONSE_TIMEOUT, static_cast<long>(seconds));
+    }
+
+    // The data connection of active mode could not be made: the server refused PORT/EPRT,
+    // could not connect ("425"), or did not connect in time.
+    static bool activeDataFailure(CURLcode code, long reply) {
+        return code == CURLE_FTP_PORT_FAILED || code == CURLE_FTP_ACCEPT_FAILED ||
+               code == CURLE_FTP_ACCEPT_TIMEOUT || reply == 425;
+    }
+
+    // A permanent "no" of the server to entering or listing a folder or fetching a file.
+    static bool refusal(CURLcode code, long reply) {
+        const bool answered = code == CURLE_REMOTE_ACCESS_DENIED ||
+                              code == CURLE_FTP_COULDNT_RETR_FILE ||
+                              code == CURLE_REMOTE_FILE_NOT_FOUND;
+        return answered && reply >= 500 && reply < 600;
     }
 
     // Runs the prepared transfer to its end, or until close() is called.
@@ -384,13 +548,13 @@ private:
         return static_cast<Connection*>(self)->closed_.load() ? 1 : 0;
     }
 
-    // Sockets towards the control port are control connections. After login, a new one can
-    // only be libcurl reconnecting a lost connection; that is refused so the session fails
-    // instead of logging in again.
+    // Sockets towards the control port are control connections. After login a new one is
+    // made only by restore(): libcurl reconnecting on its own, in the middle of some call, is
+    // refused, so that the loss is seen and the call made again from its start.
     static curl_socket_t onOpenSocket(void* self, curlsocktype, curl_sockaddr* address) {
         auto& c = *static_cast<Connection*>(self);
         const bool control = portOf(*address) == c.controlPort_;
-        if (control && c.loggedIn_) {
+        if (control && c.loggedIn_ && !c.reconnecting_) {
             c.lost_ = true;
             return CURL_SOCKET_BAD;
         }
@@ -400,9 +564,15 @@ private:
         return s;
     }
 
+    // A control connection that libcurl gives up after login is a lost connection.
     static int onCloseSocket(void* self, curl_socket_t s) {
-        auto& sockets = static_cast<Connection*>(self)->controlSockets_;
-        sockets.erase(std::remove(sockets.begin(), sockets.end(), s), sockets.end());
+        auto& c = *static_cast<Connection*>(self);
+        auto& sockets = c.controlSockets_;
+        const auto found = std::find(sockets.begin(), sockets.end(), s);
+        if (found != sockets.end()) {
+            sockets.erase(found);
+            if (c.loggedIn_ && !c.reconnecting_ && !c.closed_.load()) c.lost_ = true;
+        }
         return ::close(s);
     }
 
@@ -414,7 +584,10 @@ private:
 
     std::string serverUrl_;
     bool loggedIn_ = false;
-    bool lost_ = false;
+    bool lost_ = false;          // the control connection is gone; restore() brings it back
+    bool reconnecting_ = false;  // restore() is making a new control connection
+    bool gaveUp_ = false;        // restore() failed: the server is unreachable for good
+    std::string lostReason_;
     bool mlsd_ = false;
     long controlPort_ = 0;
     std::vector<curl_socket_t> controlSockets_;  // open control connection sockets
@@ -424,7 +597,15 @@ private:
     FeatScanner feat_;
     bool scanningFeat_ = false;
 
+    FtpFailure failure_ = FtpFailure::kNone;
+    bool activeFailed_ = false;  // the last transfer failed for want of an active data connection
+    FtpEventSink events_;
+
     int responseSeconds_;
+    int acceptSeconds_;
+    bool activeProven_ = false;  // an active data connection has worked in this session
+    FtpReconnect reconnect_;
+    bool passive_;
     StatUse stat_;
     std::optional<Prefetched> prefetched_;
 
@@ -433,8 +614,8 @@ private:
     bool sinkStopped_ = false;
 };
 
-FtpSession::FtpSession(std::string agent, FtpTimeouts timeouts, FtpListingOptions listing)
-    : agent_(std::move(agent)), connection_(std::make_unique<Connection>(timeouts, listing)) {}
+FtpSession::FtpSession(std::string agent, FtpOptions options)
+    : agent_(std::move(agent)), connection_(std::make_unique<Connection>(options)) {}
 
 FtpSession::~FtpSession() = default;
 
@@ -468,8 +649,20 @@ bool FtpSession::isClosed() const {
     return connection_->isClosed();
 }
 
+void FtpSession::setEventSink(FtpEventSink sink) {
+    connection_->setEventSink(std::move(sink));
+}
+
+FtpFailure FtpSession::lastFailure() const {
+    return connection_->lastFailure();
+}
+
 std::string FtpSession::lastError() const {
     return connection_->lastError();
+}
+
+bool FtpSession::passive() const {
+    return connection_->passive();
 }
 
 bool FtpSession::usesMlsd() const {

@@ -14,8 +14,10 @@ namespace quarrow {
 struct FtpTimeouts {
     int connectSeconds = 30;   // TCP connect, greeting and login
     int responseSeconds = 30;  // each reply of the server
-    int acceptSeconds = 30;    // the server connecting back for a transfer (active mode)
-    int stallSeconds = 60;     // a transfer moving less than one byte per second this long
+    // The server connecting back for a transfer (active mode). Short, because when a NAT drops
+    // the server's connection attempts this wait is paid once before the session goes passive.
+    int acceptSeconds = 10;
+    int stallSeconds = 60;  // a transfer moving less than one byte per second this long
 };
 
 // How folders are listed.
@@ -28,17 +30,57 @@ struct FtpListingOptions {
     bool allowStat = true;
 };
 
-// One FTP control connection in active mode (PORT/EPRT), the stand-in for the Windows internet
-// handles of a scan, a watch check or a download. Every path is an absolute server path, even
-// when the login folder is not "/". Names are bytes of any code page and go back unchanged.
+// How a lost control connection is brought back: up to `attempts` new connections with the
+// same login, the first at once, each later one after a pause that starts at `firstPauseMs`
+// and doubles.
+struct FtpReconnect {
+    int attempts = 5;
+    int firstPauseMs = 1000;
+};
+
+struct FtpOptions {
+    FtpTimeouts timeouts;
+    FtpReconnect reconnect;
+    FtpListingOptions listing;
+    bool passive = false;  // start in passive mode (EPSV, then PASV) instead of active
+};
+
+// Why the last call failed.
+enum class FtpFailure {
+    kNone,
+    kRefused,  // the server refused it for good (a 5xx reply), or the folder holds no entry
+    kFailed,   // this one call failed (a data connection, a 4xx reply, a dropped connection)
+               // although it was tried again; the session goes on
+    kLost,     // the server stayed unreachable through every reconnection: the session is over
+    kClosed,   // close() was called
+};
+
+// What the session does on its own that its user may want to tell the user about.
+enum class FtpEvent {
+    kWentPassive,   // active data connections failed; passive mode from now on
+    kReconnecting,  // the control connection was lost; attempt number `attempt` to restore it
+    kReconnected,   // it was restored at attempt number `attempt`
+};
+using FtpEventSink = std::function<void(FtpEvent event, int attempt)>;
+
+// One FTP control connection, the stand-in for the Windows internet handles of a scan, a watch
+// check or a download. Every path is an absolute server path, even when the login folder is
+// not "/". Names are bytes of any code page and go back unchanged.
+//
+// Active mode (PORT/EPRT) unless told otherwise; when an active data connection cannot be made
+// (the server's connect fails, "425", or nothing arrives within the accept timeout) the same
+// transfer is made again in passive mode and the session stays passive. A control connection
+// that is lost (closed, reset, no answer in time) is restored with the same login as
+// FtpReconnect says, and the call that was under way is made again, so one failed transfer or
+// one dropped connection costs that call a retry, not the session its life. Only when the
+// server stays unreachable does every later call fail at once (lastFailure() is kLost).
 //
 // One thread makes the calls; close() and isClosed() may come from any other thread, and
-// close() makes the call in progress fail within about a second, connect included. Once the
-// control connection is lost, every later call fails at once: there is no reconnection.
+// close() makes the call in progress fail within about a second, connect and the pauses
+// between reconnections included.
 class FtpSession {
 public:
-    explicit FtpSession(std::string agent, FtpTimeouts timeouts = {},
-                        FtpListingOptions listing = {});
+    explicit FtpSession(std::string agent, FtpOptions options = {});
     ~FtpSession();
     FtpSession(const FtpSession&) = delete;
     FtpSession& operator=(const FtpSession&) = delete;
@@ -63,7 +105,8 @@ public:
     bool list(const std::string& absoluteFolder, std::vector<FtpEntry>& entries);
 
     // Downloads a file, handing the bytes to `sink` as they arrive; `sink` returns false to
-    // stop, which fails the call and ends the control connection.
+    // stop, which fails the call and ends the control connection. A transfer that fails after
+    // bytes were handed over is not made again.
     bool retrieve(const std::string& absolutePath,
                   const std::function<bool(const char*, std::size_t)>& sink);
 
@@ -71,8 +114,13 @@ public:
     void close();
     bool isClosed() const;
 
-    // Why the last call failed, for status texts and logs.
+    // Called on the calling thread, from inside the call that caused the event.
+    void setEventSink(FtpEventSink sink);
+
+    // Why the last call failed: its kind, and a text for status texts and logs.
+    FtpFailure lastFailure() const;
     std::string lastError() const;
+    bool passive() const;
     // Whether listings use MLSD (offered by the server and not refused so far) or LIST.
     bool usesMlsd() const;
 

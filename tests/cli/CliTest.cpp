@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "cli/ChildProcess.h"
+#include "fixtures/FtpProxy.h"
 #include "fixtures/FtpServer.h"
 #include "fixtures/TempDir.h"
 #include "platform/DateTimeText.h"
@@ -210,6 +211,7 @@ TEST_F(CliScanTest, ServerThatRefusesTheConnectionFailsTheScan) {
         cli(scanArgs("[server=127.0.0.1][port=" + std::to_string(closedPort()) + "]"));
     EXPECT_EQ(scan.exitCode, 1) << scan.err;
     EXPECT_NE(scan.out.find("not walked"), std::string::npos) << scan.out;
+    EXPECT_NE(scan.out.find("no snapshot"), std::string::npos) << scan.out;
 }
 
 TEST_F(CliScanTest, IgnoreListSkipsFoldersAndCommentGoesIntoTheHeader) {
@@ -305,6 +307,72 @@ TEST_F(CliScanTest, DumpRefusesDamagedOrMissingFiles) {
         EXPECT_NE(dump.err.find(name), std::string::npos) << name << ": " << dump.err;
         EXPECT_TRUE(dump.out.empty()) << name << ": " << dump.out;
     }
+}
+
+// What the exit code and the summary claim on networks that misbehave: only what happened.
+TEST_F(CliScanTest, ExitCodeAndSummaryClaimOnlyWhatHappened) {
+    serve(kTree);
+    writeFile(dir() + "quarrow.ini", "[Connection]\r\nReconnects=2\r\nReconnectPause=10\r\n");
+    struct Case {
+        const char* name;
+        FtpProxyOptions fault;
+        std::string keywords;
+        int exitCode;
+        std::vector<std::string> said;  // each found on stdout or stderr
+    };
+    FtpProxyOptions nat, dying;
+    nat.dropActive = true;
+    dying.closeAfter = 12;
+    dying.maxConnections = 1;
+    const std::vector<Case> cases = {
+        {"behind NAT", nat, "", 0, {"passive mode", "snapshot: " + dir() + "Arhive/"}},
+        {"passive asked for", nat, "[passive]", 0, {"snapshot: "}},
+        {"server gone for good",
+         dying,
+         "",
+         1,
+         {"interrupted, incomplete (", "resume: " + dir() + "Session/", "scan is interrupted"}},
+    };
+    for (Case c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir logs;
+        c.fault.log = logs.path() + "commands.log";
+        FtpProxy proxy(server_->port(), c.fault);
+        const std::string name = dir() + "Arhive/" + std::to_string(proxy.port()) + ".qrnet";
+        const ChildResult scan =
+            cli(scanArgs("[server=127.0.0.1][port=" + std::to_string(proxy.port()) +
+                         "][savefilename=" + name + "]" + c.keywords));
+        EXPECT_EQ(scan.exitCode, c.exitCode) << scan.out << scan.err;
+        for (const std::string& text : c.said)
+            EXPECT_NE((scan.out + scan.err).find(text), std::string::npos) << text << "\n"
+                                                                           << scan.out << scan.err;
+        if (c.exitCode == 0) EXPECT_EQ(dumpTagged(name, "F").size(), 7u);
+        if (!c.keywords.empty()) {
+            for (const std::string& command : proxy.commands())
+                EXPECT_FALSE(command.starts_with("EPRT") || command.starts_with("PORT"));
+        }
+    }
+}
+
+TEST_F(CliScanTest, AResumeFileThatCannotBeWrittenFailsTheScanNamingIt) {
+    serve(kTree);
+    fs::remove_all(dir() + "Session");
+    writeFile(dir() + "Session", "a regular file where the folder should be");
+    const ChildResult scan = cli(scanArgs(target()));
+    EXPECT_EQ(scan.exitCode, 1) << scan.out << scan.err;
+    EXPECT_NE(scan.out.find("stale resume file: " + resumeFile()), std::string::npos) << scan.out;
+    EXPECT_NE(scan.out.find("snapshot: " + snapshot()), std::string::npos) << scan.out;
+}
+
+TEST_F(CliScanTest, AProgramFolderWithoutLanguageFilesUsesTheToolsOwn) {
+    serve(kTree);
+    fs::remove_all(dir() + "TXT");
+    const ChildResult scan = cli(scanArgs(target()));
+    ASSERT_EQ(scan.exitCode, 0) << scan.err;
+    EXPECT_NE(scan.err.find("holds no language file"), std::string::npos) << scan.err;
+    // The header's first line tells every reader this is a snapshot of an FTP server.
+    EXPECT_NE(dumpTagged(snapshot(), "H").at(0).find("ftp"), std::string::npos);
+    EXPECT_EQ(dumpTagged(snapshot(), "F").size(), 5u);
 }
 
 }  // namespace

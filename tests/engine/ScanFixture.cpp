@@ -18,6 +18,10 @@ ScanFixture::ScanFixture() {
     ThreadTexts texts;
     readThreadTexts(english, texts);
     context->setTexts(texts);
+    // Faults are simulated on loopback, where nothing takes long: short waits keep each cheap.
+    context->SessionOptions.timeouts.responseSeconds = 2;
+    context->SessionOptions.timeouts.acceptSeconds = 2;
+    context->SessionOptions.reconnect = {3, 50};
 }
 
 ScanFixture::~ScanFixture() {
@@ -48,12 +52,14 @@ std::shared_ptr<TFtpMain> ScanFixture::startScan(const std::string& description,
 }
 
 std::shared_ptr<TFtpMain> ScanFixture::resumeScan(const std::string& resumeFile,
-                                                  const std::string& snapshotBase) {
+                                                  const std::string& snapshotBase,
+                                                  const std::function<void(TFtpMain&)>& adjust) {
     const int number = context->Jobs.add();
     auto job = context->Jobs.at(number);
     ResumeChoice choice{resumeFile, snapshotBase + ".qrnet", "Quarrowbrisk"};
     std::string error;
     EXPECT_EQ(FillJobFromResume(*context, *job, choice, error), ResumeFillResult::Filled) << error;
+    if (adjust) adjust(*job);
     TMonDirThread::Create(*context, number, true);
     return job;
 }

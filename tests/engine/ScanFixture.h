@@ -29,7 +29,8 @@ protected:
                                         const std::function<void(TFtpMain&)>& adjust = {});
     // Adds a job that continues `resumeFile`, writing `snapshotBase` + ".qrnet".
     std::shared_ptr<TFtpMain> resumeScan(const std::string& resumeFile,
-                                         const std::string& snapshotBase);
+                                         const std::string& snapshotBase,
+                                         const std::function<void(TFtpMain&)>& adjust = {});
     // Closes the page of job `number` as the window does, sleeping briefly while it waits.
     void closePage(int number, bool lastPage);
     // True when every walker ended within `limit` (a hang fails the test instead of CI).

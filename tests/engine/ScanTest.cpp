@@ -228,21 +228,6 @@ TEST_F(ScanTest, ClosingThePageEndsAConnectToAServerThatNeverAnswers) {
     EXPECT_FALSE(fileExists(snapshotPath(*job)));
 }
 
-TEST_F(ScanTest, ServerDyingMidScanEndsTheWalkWithWhatWasFound) {
-    TempDir slowTree;
-    const auto server = slowServer(slowTree, 20, 0.1);
-    const auto job = startScan(serverDescription(*server));
-    ASSERT_TRUE(waitUntil([&] { return job->DirIndex.load() >= 3; }));
-    server->kill();
-    ASSERT_TRUE(waitForScans());
-
-    EXPECT_EQ(job->Outcome.load(), WalkOutcome::Walked);
-    const std::size_t found = job->fileCount();
-    EXPECT_GE(found, 2u);
-    EXPECT_LT(found, 20u);
-    EXPECT_EQ(snapshotOf(snapshotPath(*job)).names.size(), found);
-}
-
 TEST_F(ScanTest, UnwritableArchiveFolderIsReportedAndTheScanStillEnds) {
     FtpServer server(tree.path());
     const std::string blocker = program.path() + "not-a-folder";

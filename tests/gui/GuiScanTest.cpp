@@ -11,6 +11,7 @@
 #include "GuiFixture.h"
 #include "GuiSuites.h"
 #include "engine/SnapshotFile.h"
+#include "fixtures/FtpProxy.h"
 #include "fixtures/FtpServer.h"
 #include "gui/FormState.h"
 #include "gui/LogoArea.h"
@@ -98,6 +99,31 @@ private slots:
         QVERIFY(form->tray().notice()->text().endsWith(QStringLiteral("Scan finished.")));
         QVERIFY(program.bytes("Arhive/first.qrnet"));
         QVERIFY2(program.bytes("Arhive/first.qrnet.txt"), "the first filter exports a list");
+    }
+
+    void aScanWhoseServerIsGoneForGoodIsNeverCalledFinished() {
+        ProgramFolder program;
+        program.write("quarrow.ini", {"[Connection]", "Reconnects=1", "ReconnectPause=10"});
+        TempDir tree;
+        mp3Tree(tree.path(), 6, 2);
+        FtpServer server(tree.path());
+        FtpProxyOptions dying;
+        dying.closeAfter = 12;
+        dying.maxConnections = 1;
+        FtpProxy proxy(server.port(), dying);
+        auto dialogs = std::make_shared<FakeDialogs>();
+        dialogs->saves.push_back(saveAs(program, "Arhive/cut.qrnet"));
+        auto form = makeForm(program, dialogs);
+        enterScan(*form, proxy.port());
+        QTest::mouseClick(form->widgets().Button1, Qt::LeftButton);
+
+        QTRY_VERIFY_WITH_TIMEOUT(!scansRunning(*form), kScanTimeout);
+        QTRY_VERIFY(form->tray().notice() && form->tray().notice()->isVisible());
+        const QString text = form->tray().notice()->text();
+        QVERIFY2(text.contains(QStringLiteral("the scan is interrupted")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("Scan incomplete.\nFolders not listed: ")),
+                 qPrintable(text));
+        QVERIFY2(!text.contains(QStringLiteral("Scan finished.")), qPrintable(text));
     }
 
     void startNormalisesTheEntriesAndUpdatesTheHistoryFiles() {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <future>
 #include <memory>
 #include <optional>
@@ -267,19 +268,20 @@ TEST_F(FtpSessionTest, RetrievesBytesExactlyAndStopsWhenTheReceiverSaysSo) {
         return false;
     }));
     EXPECT_EQ(calls, 1u);
-    // Stopping a download ends the control connection; the session reports it, never hangs.
-    std::vector<FtpEntry> entries;
-    EXPECT_EQ(returnsInTime([&] { return session.list("/", entries); }), false);
+    EXPECT_EQ(session.lastFailure(), FtpFailure::kFailed);
+    // Stopping a download ends that control connection; the next call makes a new one.
+    EXPECT_EQ(namesOf(listOk(session, "/")), std::vector<std::string>{"data.bin"});
 }
 
 TEST_F(FtpSessionTest, ManyFoldersShareOneControlConnection) {
-    // The session refuses to log in again, so every folder listed proves the connection is
-    // reused across calls.
     constexpr int kFolders = 40;
     std::vector<test::TreeItem> tree;
     for (int i = 0; i < kFolders; ++i) tree.push_back({"f" + std::to_string(i) + "/x.txt", "x"});
     test::makeTree(dir_.path(), tree);
-    FtpServer server(dir_.path());
+    TempDir logs;
+    FtpServerOptions options;
+    options.commandLog = logs.path() + "commands.log";
+    FtpServer server(dir_.path(), options);
     FtpSession session("QUARROW");
     connect(session, server);
     for (int i = 0; i < kFolders; ++i) {
@@ -287,6 +289,10 @@ TEST_F(FtpSessionTest, ManyFoldersShareOneControlConnection) {
         ASSERT_TRUE(session.changeDir(folder)) << folder << ": " << session.lastError();
         ASSERT_EQ(namesOf(listOk(session, folder)), std::vector<std::string>{"x.txt"}) << folder;
     }
+    std::ifstream log(options.commandLog);
+    int logins = 0;
+    for (std::string line; std::getline(log, line);) logins += line.starts_with("USER ");
+    EXPECT_EQ(logins, 1);
 }
 
 TEST_F(FtpSessionTest, RefusedLoginAndUnreachableHostFail) {
@@ -311,13 +317,16 @@ TEST_F(FtpSessionTest, RefusedLoginAndUnreachableHostFail) {
 TEST_F(FtpSessionTest, ServerKilledMidSessionFailsLaterCallsCleanly) {
     test::makeTree(dir_.path(), {{"a/f.txt", "f"}, {"b/g.txt", "g"}});
     FtpServer server(dir_.path());
-    FtpSession session("QUARROW");
+    FtpOptions quick;
+    quick.reconnect = {3, 10};
+    FtpSession session("QUARROW", quick);
     connect(session, server);
     listOk(session, "/a/");
 
     server.kill();
     std::vector<FtpEntry> entries;
     EXPECT_EQ(returnsInTime([&] { return session.list("/b/", entries); }), false);
+    EXPECT_EQ(session.lastFailure(), FtpFailure::kLost);
     EXPECT_FALSE(session.lastError().empty());
     EXPECT_EQ(returnsInTime([&] { return session.changeDir("/a/"); }), false);
     EXPECT_EQ(returnsInTime([&] {
@@ -385,9 +394,10 @@ TEST_F(FtpSessionTest, ClosedSessionIsDestroyedWithoutWaitingForAHungServer) {
 }
 
 TEST_F(FtpSessionTest, SilentHostAndHungServerTimeOutWithoutClose) {
-    FtpTimeouts quick;
-    quick.connectSeconds = 1;
-    quick.responseSeconds = 1;
+    FtpOptions quick;
+    quick.timeouts.connectSeconds = 1;
+    quick.timeouts.responseSeconds = 1;
+    quick.reconnect = {2, 10};
     test::SilentServer silent;
     FtpSession greetless("QUARROW", quick);
     EXPECT_EQ(returnsInTime([&] { return greetless.connect("127.0.0.1", silent.port(), "", ""); }),
@@ -401,6 +411,7 @@ TEST_F(FtpSessionTest, SilentHostAndHungServerTimeOutWithoutClose) {
     server.freeze();
     std::vector<FtpEntry> entries;
     EXPECT_EQ(returnsInTime([&] { return session.list("/", entries); }), false);
+    EXPECT_EQ(session.lastFailure(), FtpFailure::kLost);
     EXPECT_FALSE(session.isClosed());
 }
 
