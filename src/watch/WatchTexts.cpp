@@ -1,0 +1,17 @@
+#include "watch/WatchTexts.h"
+
+namespace quarrow {
+
+WatchTexts LoadWatchTexts(std::string_view languageFile) {
+    WatchTexts texts;
+    LanguageFile file;
+    if (!file.load(languageFile)) return texts;
+    readThreadTexts(file, texts.thread);
+    readFormTexts(file, texts.form);
+    texts.nevfile = file.text(kNevFormSection, "nevfile");
+    texts.nevdir = file.text(kNevFormSection, "nevdir");
+    texts.stopf = file.text(kNevFormSection, "stopf");
+    return texts;
+}
+
+}  // namespace quarrow
