@@ -1,15 +1,14 @@
 #include "engine/TMonDirThread.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <vector>
 
+#include "engine/ConnectServer.h"
 #include "engine/EngineContext.h"
 #include "engine/Masks.h"
 #include "engine/SortSnapshot.h"
 #include "platform/Cp1251.h"
 #include "platform/FtpSession.h"
+#include "platform/ThreadPriority.h"
 
 namespace quarrow {
 namespace {
@@ -33,10 +32,6 @@ bool ignored(std::string_view folderName, const std::vector<std::string>& ignore
         if (!entry.empty() && upper.starts_with(upperCp1251(entry))) return true;
     }
     return false;
-}
-
-void lowerPriority() {
-    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 1);
 }
 
 }  // namespace
@@ -67,22 +62,8 @@ void TMonDirThread::SetStatus(TFtpMain& job, std::string text) {
     job.enableProgressTimer();
 }
 
-void TMonDirThread::PublishSession(TFtpMain& job) {
-    {
-        std::lock_guard lock(job.Lock);
-        job.InetHandle = session_;
-        job.FtpHandle = session_;
-    }
-    if (job.StopRequested.load()) session_->close();
-}
-
-void TMonDirThread::CloseSession(TFtpMain& job) {
-    if (session_) session_->close();
-    job.Connected.store(false);
-}
-
 void TMonDirThread::Execute() {
-    if (jobNumber_ >= 3) lowerPriority();
+    if (jobNumber_ >= 3) LowerThreadPriority();
     entryCounter_ = 0;
     const auto record = Job();
     if (!record) return;
@@ -120,50 +101,31 @@ void TMonDirThread::Execute() {
 void TMonDirThread::ConnectAndWalk() {
     auto job = Job();
     if (!job) return;
-    const auto texts = context_.Texts();
-    const std::string display = job->Server + "/" + job->Path;
-    const std::string host = "Host \"" + job->Server + "\" ";
-
     job->HasListing.store(false);
-    SetStatus(*job, texts->infojointserver + job->Server);
-
+    const auto texts = context_.Texts();
     FtpOptions options = context_.SessionOptions;
     options.passive = options.passive || job->Passive;
-    session_ = std::make_shared<FtpSession>(upperCp1251(job->Ident), options);
-    session_->setEventSink([this](FtpEvent event, int attempt) { OnSessionEvent(event, attempt); });
-    if (!(job = Job())) return;
-    job->Connected.store(true);
-    PublishSession(*job);
-    if (!session_->valid()) {
-        job->Connected.store(false);
-        job->Outcome.store(WalkOutcome::NoLibrary);
-        SetStatus(*job, texts->infojointnodll);
-        return;
+    const ConnectSteps steps{
+        *texts, options, [this](FtpEvent event, int attempt) { OnSessionEvent(event, attempt); },
+        [this] {
+            const auto record = Job();
+            return !record || record->StopRequested.load();
+        }};
+    switch (ConnectServer(*job, steps, session_)) {
+        case ConnectResult::Connected:
+            break;
+        case ConnectResult::NoLibrary:
+            job->Outcome.store(WalkOutcome::NoLibrary);
+            return;
+        case ConnectResult::NoHost:
+            job->Outcome.store(WalkOutcome::NoHost);
+            return;
+        case ConnectResult::NoRootDir:
+            job->Outcome.store(WalkOutcome::NoRootDir);
+            return;
+        case ConnectResult::Abandoned:
+            return;
     }
-
-    const bool loggedIn = session_->connect(job->Server, job->Port, job->UserName, job->Password);
-    if (!(job = Job()) || job->StopRequested.load()) return;
-    job->Connected.store(true);
-    if (!loggedIn) {
-        CloseSession(*job);
-        job->Outcome.store(WalkOutcome::NoHost);
-        SetStatus(*job, host + texts->infojointnohost);
-        return;
-    }
-    SetStatus(*job, host + texts->infojointhost);
-
-    const bool atRoot = session_->changeDir("/");
-    if (!(job = Job()) || job->StopRequested.load()) return;
-    if (!atRoot) {
-        CloseSession(*job);
-        job->Outcome.store(WalkOutcome::NoRootDir);
-        SetStatus(*job, texts->infojointnodir + " " + display + ".");
-        return;
-    }
-    SetStatus(*job, texts->infojointdir + " " + display + ".");
-    job->Connected.store(true);
-    PublishSession(*job);
-    SetStatus(*job, texts->infojointstartscandir + " " + display + ".");
 
     {
         std::lock_guard lock(job->Lock);
@@ -174,7 +136,8 @@ void TMonDirThread::ConnectAndWalk() {
     }
     WalkQueue();
     if (!(job = Job())) return;
-    CloseSession(*job);
+    session_->close();
+    job->Connected.store(false);
 }
 
 void TMonDirThread::WalkQueue() {

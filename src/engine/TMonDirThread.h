@@ -47,9 +47,6 @@ private:
 
     // The job's record, or null once the table is being emptied.
     std::shared_ptr<TFtpMain> Job() const;
-    // Makes the session reachable for a page close; closes it at once when one is under way.
-    void PublishSession(TFtpMain& job);
-    void CloseSession(TFtpMain& job);
     void SetStatus(TFtpMain& job, std::string text);
 
     EngineContext& context_;

@@ -28,4 +28,10 @@ std::string formatDate(std::time_t t) {
     return text;
 }
 
+std::time_t cutToDosSeconds(std::time_t t) {
+    std::tm local{};
+    localtime_r(&t, &local);
+    return t - local.tm_sec % 2;
+}
+
 }  // namespace quarrow
