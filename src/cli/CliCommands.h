@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quarrow::cli {
@@ -25,6 +27,19 @@ inline constexpr const char* kIdentText = "Quarrowbrisk";
 // Console output: system text (Windows-1251) converted to UTF-8.
 void PrintOut(const std::string& cp1251Line);
 void PrintErr(const std::string& cp1251Line);
+
+// Says what is wrong with the command line on stderr, with a pointer to --help; returns
+// kExitUsage.
+int PrintUsageError(const std::string& message);
+// A number of a list line: decimal digits only.
+std::optional<int> parseLineNumber(std::string_view text);
+
+// `operands` are the arguments after "watch", as given (UTF-8).
+int RunWatchCommand(const std::string& programDir, const std::vector<std::string>& operands);
+
+// SIGINT and SIGTERM only set a flag, which the commands' loops look at.
+void InstallStopSignals();
+bool StopSignalled();
 
 // The folder of the running executable, with a trailing "/".
 std::string ExecutableDir();

@@ -1,14 +1,47 @@
 #include <unistd.h>
 
 #include <climits>
+#include <csignal>
 #include <cstdio>
 
 #include "cli/CliCommands.h"
 #include "engine/Translate.h"
 #include "platform/Cp1251.h"
 #include "platform/FileSystem.h"
+#include "platform/IniFile.h"
 
 namespace quarrow::cli {
+namespace {
+
+volatile std::sig_atomic_t stopSignalled = 0;
+
+void onStopSignal(int) {
+    stopSignalled = 1;
+}
+
+}  // namespace
+
+int PrintUsageError(const std::string& message) {
+    std::fprintf(stderr, "quarrow-cli: %s\nTry 'quarrow-cli --help'.\n", message.c_str());
+    return kExitUsage;
+}
+
+std::optional<int> parseLineNumber(std::string_view text) {
+    if (text.empty() || text.front() < '0' || text.front() > '9') return std::nullopt;
+    return parseIniInteger(text);
+}
+
+void InstallStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+bool StopSignalled() {
+    return stopSignalled != 0;
+}
 
 void PrintOut(const std::string& cp1251Line) {
     std::fputs((cp1251ToUtf8(cp1251Line) + "\n").c_str(), stdout);

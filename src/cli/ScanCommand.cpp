@@ -1,5 +1,4 @@
 #include <atomic>
-#include <csignal>
 #include <map>
 #include <thread>
 
@@ -15,20 +14,6 @@
 
 namespace quarrow::cli {
 namespace {
-
-volatile std::sig_atomic_t interrupted = 0;
-
-void onSignal(int) {
-    interrupted = 1;
-}
-
-void installSignalHandlers() {
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
 
 // Stands in for the window's 100 ms timers: a worker's enable() only marks that there is
 // something to show, and the status loop looks at most once per tick, so a fast walk never
@@ -150,16 +135,16 @@ void prepare(EngineContext& context) {
     context.setTexts(LoadThreadTexts(LanguageFileFor(context.ProgramDir)));
     context.SessionOptions =
         LoadSettings(settingsFilePath(context.ProgramDir), std::time(nullptr)).connection;
-    installSignalHandlers();
+    InstallStopSignals();
 }
 
 // Shows the scans' progress until they end or the user interrupts, and gives the exit code.
 int supervise(EngineContext& context, const std::vector<int>& jobs, ConsoleTimer& timer) {
     StatusPrinter printer;
-    while (context.workersRunning() && !interrupted) {
+    while (context.workersRunning() && !StopSignalled()) {
         if (timer.tick()) printer.print(context, jobs);
     }
-    if (interrupted) {
+    if (StopSignalled()) {
         stopAll(context, jobs);
         context.waitForWorkers();
         PrintErr("quarrow-cli: interrupted; the last saved snapshot and resume files are kept");

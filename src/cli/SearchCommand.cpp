@@ -6,6 +6,7 @@
 #include "archive/ArchiveBrowser.h"
 #include "archive/LoadArchives.h"
 #include "cli/CliCommands.h"
+#include "cli/Json.h"
 #include "engine/EngineContext.h"
 #include "platform/Cp1251.h"
 #include "platform/FileSystem.h"
@@ -48,40 +49,6 @@ FormTexts loadFormTexts(const std::string& programDir) {
     LanguageFile file;
     if (file.load(LanguageFileFor(programDir))) readFormTexts(file, texts);
     return texts;
-}
-
-// A JSON string of system text; control characters are escaped, the rest stays as bytes that
-// PrintOut turns into UTF-8.
-void appendJsonString(std::string& out, std::string_view text) {
-    out.push_back('"');
-    for (const char c : text) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                    out += escaped;
-                } else {
-                    out.push_back(c);
-                }
-        }
-    }
-    out.push_back('"');
 }
 
 template <typename Name>

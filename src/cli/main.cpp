@@ -18,6 +18,7 @@ Usage:
   quarrow-cli [--program-dir DIR] resume RESUMEFILE SNAPSHOT
   quarrow-cli dump FILE
   quarrow-cli [--program-dir DIR] search [--stats] SNAPSHOT... -- QUERY...
+  quarrow-cli [--program-dir DIR] watch list|add|change|remove|check|run ...
   quarrow-cli --help
 
 Options:
@@ -38,15 +39,18 @@ scan DESCRIPTION
     [savefilename=PATH]  snapshot to write (extension replaced by .qrnet; every %date% becomes
                          dd.mm.yyyy); default DIR/Arhive/HOST_dd.mm.yyyy.qrnet
     [nodirchild]         list only the start folder, do not enter subfolders
+    [passive]            start in passive mode (otherwise active, passive when that fails)
     [loadfile=FILE]      take the descriptions from FILE, one per line (each line one scan)
     [hide], [nostartspyall], [startspyallinstart]
                          window and watch-list keywords: accepted and ignored here
   The ignore list TXT/Ignore.txt and the comment TXT/Coment.txt of the program folder apply.
   While it scans, the snapshot and the resume file (DIR/Session/NAME_HOST_DATE.qrsftp) are
   rewritten as it goes; Ctrl+C stops every scan, leaving the last saved files complete.
-  Status lines go to stderr, a summary per scan to stdout.
-  Exit: 0 all scans walked; 1 a scan could not connect or enter "/", or a file could not be
-  written; 2 bad arguments (unknown command, bad port, unreadable load file); 130 interrupted.
+  Status lines go to stderr, a summary per scan to stdout; the summary names a snapshot only
+  when it exists and says when a walk was incomplete or interrupted (with its resume file).
+  Exit: 0 every walk completed and every file was written; 1 a scan could not connect or enter
+  "/", a walk was incomplete or interrupted, or a file could not be written; 2 bad arguments
+  (unknown command, bad port, unreadable load file); 130 interrupted.
 
 resume RESUMEFILE SNAPSHOT
   Continues the interrupted scan a resume file (.qrsftp, in DIR/Session/) describes, with its
@@ -57,6 +61,31 @@ dump FILE
   Prints a snapshot (.qrnet) or resume file (.qrsftp) as UTF-8 text: "H<TAB>line" for each
   header line, "Q<TAB>folder" for each queued folder of a resume file, "F<TAB>folder<TAB>name"
   for each file. Exit 1 with a message when the file is missing or damaged.
+
+watch list
+  One line per watch list entry (DIR/Spy/Spy.ini): N<TAB>[x] or [ ]<TAB>line<TAB>status. N counts
+  from 0 and names the entry in the commands below.
+watch add DESCRIPTION
+watch change N DESCRIPTION
+watch remove N
+  Add, change or delete an entry as the window's settings dialog and buttons do (the history
+  files of DIR/TXT/ are updated, Spy.ini rewritten). DESCRIPTION is bracketed like scan's:
+    [server=HOST] [path=FOLDER] [mask=MASKS] [user=NAME] [password=TEXT] [port=N]
+    [interval=MINUTES] (60) [days=N] (7) [active] [startup] [subfolders]
+    [savename=PATH] [savetype=1|2|3]
+  1: a list of full addresses, 2: a list of names (both PATH.txt), 3: a snapshot PATH.qrnet.
+  Exit 1 when the same server, folder and mask are watched already.
+watch check [N...]
+  One check of each named entry (all when none is named), in parallel; each result file is
+  written, and one line of JSON per entry goes to stdout when its check ends:
+    {"entry": N, "server": S, "path": P, "status": T, "files": n, "dirs": n,
+     "items": [{"line": L, "url": U, "size": S, "bytes": n, "time": T, "folder": b}]}
+  Ctrl+C stops every check, keeping the partial results (exit 130). Exit 0 when every check
+  connected, 1 otherwise.
+watch run
+  Runs the entries' timers as the window program does (a check at start for entries marked so,
+  then every interval for active ones), one line of JSON per finished check, until SIGINT or
+  SIGTERM, which stop the checks under way and end with exit 0.
 
 search [--stats] SNAPSHOT... -- QUERY...
   Loads the snapshots, in the order given, into one archive as the window program's archive
@@ -73,8 +102,7 @@ search [--stats] SNAPSHOT... -- QUERY...
 )";
 
 int usage(const std::string& message) {
-    std::fprintf(stderr, "quarrow-cli: %s\nTry 'quarrow-cli --help'.\n", message.c_str());
-    return quarrow::cli::kExitUsage;
+    return quarrow::cli::PrintUsageError(message);
 }
 
 }  // namespace
@@ -109,6 +137,10 @@ int main(int argc, char** argv) {
     if (command == "dump") {
         if (operands != 1) return usage("dump takes one FILE argument");
         return quarrow::cli::RunDump(quarrow::systemPath(args[i]));
+    }
+    if (command == "watch") {
+        return quarrow::cli::RunWatchCommand(
+            programDir, std::vector<std::string>(args.begin() + static_cast<long>(i), args.end()));
     }
     if (command == "search") {
         return quarrow::cli::RunSearchCommand(

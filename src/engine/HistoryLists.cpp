@@ -89,6 +89,16 @@ bool HistoryList::addIfNew(const std::string& text) {
     return true;
 }
 
+bool HistoryList::appendToFile(std::string entry, std::string* error) {
+    std::vector<std::string> lines;
+    bool present = false;
+    if (!readFile(lines, present, error)) return false;
+    lines.push_back(entry);
+    if (!writeLinesFile(path_, lines, error)) return false;
+    add(std::move(entry));
+    return true;
+}
+
 bool UpdateServerLog(std::string_view programDir, const std::string& line, std::string* error) {
     const std::string path = historyFilePath(programDir, "SERVER.txt");
     std::vector<std::string> lines;

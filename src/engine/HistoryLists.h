@@ -47,6 +47,11 @@ public:
     // was added; the whole list is then saved by the caller.
     bool addIfNew(const std::string& text);
 
+    // The rule of watch editing for masks: `entry` becomes a new last line of the file as it is
+    // on disk (created when missing), then an entry of the list. False with `error`, the list
+    // unchanged, when the file cannot be read or written.
+    bool appendToFile(std::string entry, std::string* error = nullptr);
+
 private:
     bool readFile(std::vector<std::string>& lines, bool& present, std::string* error) const;
 

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "engine/FormatError.h"
+#include "engine/Translate.h"
 
 namespace quarrow {
 
@@ -34,21 +35,39 @@ bool parsePort(std::string_view text, int& port) {
 
 }  // namespace
 
+SnapshotHeaderTexts snapshotHeaderTexts(const ThreadTexts& texts) {
+    return {texts.dataftpserver, texts.timecreate, texts.countfilet, texts.nologin};
+}
+
+bool loginLineWanted(std::string_view userName) {
+    return userName != kAnonymous;
+}
+
+std::vector<std::string> buildSnapshotHeaderAt(const SnapshotHeaderTexts& texts,
+                                               std::string_view address, std::size_t fileCount,
+                                               bool loginLine,
+                                               const std::vector<std::string>& commentLines,
+                                               std::string_view server, std::string_view mask,
+                                               std::string_view timeText) {
+    std::vector<std::string> header;
+    header.reserve(6 + commentLines.size());
+    header.push_back(concat(texts.dataftpserver, address));
+    header.push_back(concat(texts.timecreate, timeText));
+    header.push_back(concat(texts.countfilet, std::to_string(fileCount)));
+    if (loginLine) header.push_back(texts.nologin);
+    header.insert(header.end(), commentLines.begin(), commentLines.end());
+    header.emplace_back(server);
+    header.emplace_back(mask);
+    return header;
+}
+
 std::vector<std::string> buildSnapshotHeader(const SnapshotHeaderTexts& texts,
                                              std::string_view server, std::string_view path,
                                              std::size_t fileCount, std::string_view userName,
                                              const std::vector<std::string>& commentLines,
                                              std::string_view mask, std::string_view timeText) {
-    std::vector<std::string> header;
-    header.reserve(6 + commentLines.size());
-    header.push_back(concat(texts.dataftpserver, server) + "/" + std::string(path));
-    header.push_back(concat(texts.timecreate, timeText));
-    header.push_back(concat(texts.countfilet, std::to_string(fileCount)));
-    if (userName != kAnonymous) header.push_back(texts.nologin);
-    header.insert(header.end(), commentLines.begin(), commentLines.end());
-    header.emplace_back(server);
-    header.emplace_back(mask);
-    return header;
+    return buildSnapshotHeaderAt(texts, concat(server, "/") + std::string(path), fileCount,
+                                 loginLineWanted(userName), commentLines, server, mask, timeText);
 }
 
 std::vector<std::string> buildResumeHeader(std::string_view startStamp, std::string_view server,

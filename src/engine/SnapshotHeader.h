@@ -8,14 +8,33 @@
 
 namespace quarrow {
 
+struct ThreadTexts;
+
 // Texts of the language keys the snapshot header uses; empty when no language is loaded.
 struct SnapshotHeaderTexts {
     std::string dataftpserver, timecreate, countfilet, nologin;
 };
 
-// The snapshot's header block: "<dataftpserver><server>/<path>", "<timecreate><timeText>",
-// "<countfilet><fileCount>", "<nologin>" unless the user is exactly "anonymous", the comment
-// lines, then the server and the mask as the last two lines (readers find them there).
+// The header texts of the worker section, as scans and watch checks write them.
+SnapshotHeaderTexts snapshotHeaderTexts(const ThreadTexts& texts);
+
+// A snapshot header names the login only when it is not exactly "anonymous".
+bool loginLineWanted(std::string_view userName);
+
+// The header block every snapshot writer uses: "<dataftpserver><address>",
+// "<timecreate><timeText>", "<countfilet><fileCount>", "<nologin>" when `loginLine`, the
+// comment lines, then the server and the mask as the last two lines (readers find them there).
+// The writers differ only in how the address joins server and path and whether they name the
+// login at all.
+std::vector<std::string> buildSnapshotHeaderAt(const SnapshotHeaderTexts& texts,
+                                               std::string_view address, std::size_t fileCount,
+                                               bool loginLine,
+                                               const std::vector<std::string>& commentLines,
+                                               std::string_view server, std::string_view mask,
+                                               std::string_view timeText);
+
+// A scan's header: the address is "<server>/<path>" (a double slash, since the path begins
+// with "/") and the login line follows loginLineWanted().
 std::vector<std::string> buildSnapshotHeader(const SnapshotHeaderTexts& texts,
                                              std::string_view server, std::string_view path,
                                              std::size_t fileCount, std::string_view userName,

@@ -30,10 +30,6 @@ void copyResults(const TFtpMain& job, std::size_t count, StringList& dirs, Strin
     names.assignPrefix(job.FileNames, count);
 }
 
-SnapshotHeaderTexts headerTexts(const ThreadTexts& texts) {
-    return {texts.dataftpserver, texts.timecreate, texts.countfilet, texts.nologin};
-}
-
 }  // namespace
 
 SnapshotWriter::SnapshotWriter(EngineContext& context)
@@ -148,9 +144,9 @@ bool SnapshotWriter::write(const SaveRequest& request, StringList& dirs, StringL
 
 bool SnapshotWriter::writeSnapshot(TFtpMain& job, const ThreadTexts& texts, const StringList& dirs,
                                    const StringList& names, std::string& error) {
-    const auto header =
-        buildSnapshotHeader(headerTexts(texts), job.Server, job.Path, names.size(), job.UserName,
-                            *context_.CommentLines(), job.Mask, formatStamp(std::time(nullptr)));
+    const auto header = buildSnapshotHeader(snapshotHeaderTexts(texts), job.Server, job.Path,
+                                            names.size(), job.UserName, *context_.CommentLines(),
+                                            job.Mask, formatStamp(std::time(nullptr)));
     const std::string snapshotPath = job.SnapshotBase + ".qrnet";
     const std::string packed =
         packSnapshot(fileNameOf(snapshotPath), buildSnapshotContent(header, dirs, names));

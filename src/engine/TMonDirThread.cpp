@@ -21,11 +21,6 @@ constexpr int kProgressEvery = 31;
 constexpr std::size_t kSkipRuleFiles = 100;
 constexpr int kSaveThreshold = 1;
 
-// Names that would break the line-based lists of the result files are left out.
-bool storableName(std::string_view name) {
-    return name.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
-}
-
 bool ignored(std::string_view folderName, const std::vector<std::string>& ignoreList) {
     const std::string upper = upperCp1251(folderName);
     for (const auto& entry : ignoreList) {

@@ -77,15 +77,17 @@ bool readWholeFile(std::string_view path, std::string& out, std::string* error) 
 }
 
 bool writeFileAtomic(std::string_view path, std::string_view tempPath, std::string_view bytes,
-                     std::string* error) {
+                     std::string* error, unsigned mode) {
     const std::string target = nativePath(path);
     const std::string temp = nativePath(tempPath);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
     if (fd < 0) {
         setError(error, "Cannot write", path, errno);
         return false;
     }
-    bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    // A temporary left over from a crash keeps its old bits through O_TRUNC; a private file must
+    // not inherit looser ones.
+    bool ok = (mode == 0644 || ::fchmod(fd, mode) == 0) && writeAll(fd, bytes) && ::fsync(fd) == 0;
     int err = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;

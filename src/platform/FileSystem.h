@@ -23,9 +23,11 @@ bool readWholeFile(std::string_view path, std::string& out, std::string* error =
 
 // Publishes `bytes` as `path` atomically: they are written to `tempPath`, flushed to disk and
 // renamed over `path`, so a crash leaves either the previous complete file or the new one.
-// On failure the temporary is removed, `path` is untouched and `error` says why.
+// On failure the temporary is removed, `path` is untouched and `error` says why. `mode` is the
+// new file's permission bits: 0644 is narrowed by the umask, any other is set exactly (0600 for
+// a file holding passwords).
 bool writeFileAtomic(std::string_view path, std::string_view tempPath, std::string_view bytes,
-                     std::string* error = nullptr);
+                     std::string* error = nullptr, unsigned mode = 0644);
 
 bool removeFile(std::string_view path);
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace quarrow {
 
@@ -20,5 +21,10 @@ struct FtpEntry {
     std::uint64_t size = 0;
     std::int64_t mtime = 0;  // seconds since 1970-01-01 UTC; 0 when unknown
 };
+
+// Names that would break the line-based lists of the result files are left out of them.
+inline bool storableName(std::string_view name) {
+    return name.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
 
 }  // namespace quarrow

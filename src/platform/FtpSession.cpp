@@ -66,6 +66,7 @@ public:
           acceptSeconds_(options.timeouts.acceptSeconds),
           reconnect_(options.reconnect),
           passive_(options.passive),
+          statOnlyWithoutMlsd_(options.listing.statOnlyWithoutMlsd),
           stat_(options.listing.allowStat ? StatUse::kUndecided : StatUse::kNever) {
         featCommand_ = curl_slist_append(nullptr, "*FEAT");  // "*": a refusal is no failure
         if (easy_ && multi_ && featCommand_) configure(options.timeouts);
@@ -119,6 +120,7 @@ public:
         curl_easy_setopt(easy_, CURLOPT_QUOTE, nullptr);
         if (!ok) return false;
         mlsd_ = feat_.mlsd();
+        if (mlsd_ && statOnlyWithoutMlsd_) stat_ = StatUse::kNever;
         loggedIn_ = true;
         return true;
     }
@@ -606,6 +608,7 @@ private:
     bool activeProven_ = false;  // an active data connection has worked in this session
     FtpReconnect reconnect_;
     bool passive_;
+    bool statOnlyWithoutMlsd_;
     StatUse stat_;
     std::optional<Prefetched> prefetched_;
 

@@ -28,6 +28,9 @@ struct FtpListingOptions {
     // answer that is not a clean listing is replaced by the normal listing. Off: always the
     // normal way (CWD, PORT/EPRT, MLSD or LIST).
     bool allowStat = true;
+    // STAT listings only on a server without MLSD: STAT answers in the LIST format, whose
+    // times are as exact as LIST's but coarser than MLSD's. For callers that compare times.
+    bool statOnlyWithoutMlsd = false;
 };
 
 // How a lost control connection is brought back: up to `attempts` new connections with the

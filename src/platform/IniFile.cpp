@@ -56,7 +56,9 @@ bool isStorable(std::string_view section, std::string_view key, std::string_view
            !hasLineBreak(value);
 }
 
-std::optional<int> parseDecimal(std::string_view text) {
+}  // namespace
+
+std::optional<int> parseIniInteger(std::string_view text) {
     const bool plus = !text.empty() && text.front() == '+';
     if (plus) text.remove_prefix(1);
     if (text.empty() || (plus && text.front() == '-')) return std::nullopt;
@@ -66,8 +68,6 @@ std::optional<int> parseDecimal(std::string_view text) {
     if (result.ec != std::errc() || result.ptr != end) return std::nullopt;
     return value;
 }
-
-}  // namespace
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 
@@ -126,7 +126,7 @@ std::string IniFile::readString(std::string_view section, std::string_view key,
 int IniFile::readInteger(std::string_view section, std::string_view key, int defaultValue) const {
     const auto found = value(section, key);
     if (!found) return defaultValue;
-    return parseDecimal(*found).value_or(defaultValue);
+    return parseIniInteger(*found).value_or(defaultValue);
 }
 
 bool IniFile::readBool(std::string_view section, std::string_view key, bool defaultValue) const {

@@ -7,6 +7,10 @@
 
 namespace quarrow {
 
+// An integer as INI values and the numbers typed into the program's fields hold it: an
+// optional sign and decimal digits, nothing else, within 32 bits.
+std::optional<int> parseIniInteger(std::string_view text);
+
 // A settings-style INI file ("[section]" lines, "key=value" lines, CR LF, Windows-1251 bytes).
 // The file is held as its lines so that rewriting keeps everything this class does not touch:
 // unknown sections and keys, comments, blank lines and their order.

@@ -44,7 +44,8 @@ std::vector<TMainObj> NewItemList::items() const {
 
 void NewItemList::append(const TMainObj& item) {
     std::lock_guard lock(mutex_);
-    order_.push_back({item.Size, item.IsFolder, item.Time, static_cast<std::uint32_t>(names_.size())});
+    order_.push_back(
+        {item.Size, item.IsFolder, item.Time, static_cast<std::uint32_t>(names_.size())});
     names_.append(item.FullName);
 }
 
@@ -59,8 +60,7 @@ bool NewItemList::sortByLine() {
     std::lock_guard lock(mutex_);
     if (order_.empty()) return false;
     std::vector<std::string> keys(names_.size());
-    for (const Item& item : order_)
-        keys[item.name] = upperCp1251(NewItemLine(make(item)));
+    for (const Item& item : order_) keys[item.name] = upperCp1251(NewItemLine(make(item)));
     std::stable_sort(order_.begin(), order_.end(),
                      [&](const Item& a, const Item& b) { return keys[a.name] < keys[b.name]; });
     return true;

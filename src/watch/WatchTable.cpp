@@ -24,16 +24,28 @@ std::vector<WatchTable::Line> WatchTable::lines() const {
     return lines_;
 }
 
-void WatchTable::appendLine(int entry, std::string text) {
+void WatchTable::appendLine(int entry, std::string text, bool ticked) {
     std::lock_guard lock(mutex_);
-    lines_.push_back({entry, std::move(text)});
+    lines_.push_back({entry, std::move(text), ticked});
     updateLastIndex();
 }
 
-void WatchTable::replaceLine(int position, std::string text) {
+void WatchTable::replaceLine(int position, std::string text, bool ticked) {
+    std::lock_guard lock(mutex_);
+    if (position < 0 || position >= static_cast<int>(lines_.size())) return;
+    lines_[static_cast<std::size_t>(position)].text = std::move(text);
+    lines_[static_cast<std::size_t>(position)].ticked = ticked;
+}
+
+void WatchTable::setTicked(int position, bool ticked) {
     std::lock_guard lock(mutex_);
     if (position >= 0 && position < static_cast<int>(lines_.size()))
-        lines_[static_cast<std::size_t>(position)].text = std::move(text);
+        lines_[static_cast<std::size_t>(position)].ticked = ticked;
+}
+
+void WatchTable::untickAll() {
+    std::lock_guard lock(mutex_);
+    for (Line& line : lines_) line.ticked = false;
 }
 
 void WatchTable::removeLine(int position) {

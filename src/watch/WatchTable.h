@@ -28,14 +28,19 @@ public:
     std::shared_ptr<WatchEntry> at(int index) const;
     int size() const;
 
-    // The list: one line per shown entry, each with its text.
+    // The list: one line per shown entry, each with its text and its tick. The tick shows the
+    // entry's Active, except after "[nostartspyall]" unticked every line without touching the
+    // entries: a click on a line then makes Active follow its tick.
     struct Line {
         int entry;
         std::string text;
+        bool ticked = false;
     };
     std::vector<Line> lines() const;
-    void appendLine(int entry, std::string text);
-    void replaceLine(int position, std::string text);
+    void appendLine(int entry, std::string text, bool ticked);
+    void replaceLine(int position, std::string text, bool ticked);
+    void setTicked(int position, bool ticked);
+    void untickAll();
     void removeLine(int position);
     // The position of the line showing `entry`, or -1.
     int positionOf(int entry) const;

@@ -1,0 +1,250 @@
+#include "watch/CheckResult.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/SnapshotContainer.h"
+#include "engine/SnapshotFile.h"
+#include "engine/TestLists.h"
+#include "fixtures/TempDir.h"
+#include "platform/FileSystem.h"
+
+using namespace std::string_literals;
+
+namespace quarrow {
+namespace {
+
+using Lines = std::vector<std::string>;
+using test::linesOf;
+
+// 14.11.2023 22:13:20 UTC.
+constexpr std::time_t kNow = 1'700'000'000;
+const std::string kStamp = "14.11.2023_22.13.20";
+const Lines kComments = {"first note", "second"};
+
+// A list block written out by hand: tagged byte count, then every line with CR LF.
+std::string block(const Lines& lines) {
+    std::string text;
+    for (const auto& line : lines) text += line + "\r\n";
+    std::string out;
+    if (text.size() < 128) {
+        out = {'\x02', static_cast<char>(text.size())};
+    } else {
+        out = {'\x03', static_cast<char>(text.size() & 0xFF), static_cast<char>(text.size() >> 8)};
+    }
+    return out + text;
+}
+
+std::string u32(std::size_t value) {
+    std::string out;
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    return out;
+}
+
+class CheckResult : public testing::Test {
+protected:
+    void SetUp() override {
+        if (const char* tz = std::getenv("TZ")) savedTz_ = tz;
+        ::setenv("TZ", "UTC", 1);
+        ::tzset();
+        entry.Server = "ftp.example.org";
+        entry.Path = "/pub/";
+        entry.Mask = "*.mp3";
+        entry.UserName = "bob";
+        entry.ResumeBase = dir.path() + "result";
+        for (const TMainObj& item : std::vector<TMainObj>{
+                 {100, 0, "/pub/a.mp3", false},
+                 {0, 0, "/pub/new/", true},
+                 {2'000, 0, "/pub/new/deep/b c.mp3", false},
+                 {0, 0, "/pub/new/deep/", true},
+                 // "/pub/Музыка/песня.mp3"
+                 {7, 0, "/pub/\xCC\xF3\xE7\xFB\xEA\xE0/\xEF\xE5\xF1\xED\xFF.mp3", false},
+                 {9, 0, "/pub/odd\\name.mp3", false}})
+            entry.NewItems.append(item);
+        texts.dataftpserver = "FTP data: ftp://";
+        texts.timecreate = "Created: ";
+        texts.countfilet = "Files: ";
+        texts.nologin = "Login used";
+    }
+    void TearDown() override {
+        if (savedTz_) {
+            ::setenv("TZ", savedTz_->c_str(), 1);
+        } else {
+            ::unsetenv("TZ");
+        }
+        ::tzset();
+    }
+
+    std::set<std::string> files() const {
+        std::set<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            names.insert(e.path().filename().string());
+        return names;
+    }
+    std::string bytesOf(const std::string& name) const {
+        std::string bytes;
+        EXPECT_TRUE(readWholeFile(dir.path() + name, bytes)) << name;
+        return bytes;
+    }
+    // The file must be a snapshot named after itself holding exactly these three blocks.
+    void expectSnapshot(const std::string& name, const Lines& header, const Lines& folders) {
+        const std::string bytes = bytesOf(name);
+        const std::string lead = "\x01\x00\x00\x00"s + u32(name.size()) + name;
+        ASSERT_GT(bytes.size(), lead.size() + 4);
+        EXPECT_EQ(bytes.substr(0, lead.size()), lead);
+        std::string entryName, content;
+        ASSERT_TRUE(unpackSnapshot(bytes, entryName, content, nullptr));
+        EXPECT_EQ(content, block(header) + block(folders) + block(kNames));
+        EXPECT_EQ(bytes.substr(lead.size(), 4), u32(content.size()));
+
+        SnapshotData data;
+        std::string error;
+        ASSERT_TRUE(readSnapshotFile(dir.path() + name, data, &error)) << error;
+        EXPECT_TRUE(data.isFtp);
+        EXPECT_EQ(data.header, header);
+        EXPECT_EQ(linesOf(data.dirs), folders);
+        EXPECT_EQ(linesOf(data.names), kNames);
+    }
+
+    const Lines kNames = {
+        "a.mp3",        "/pub/new", "b c.mp3", "/pub/new/deep", "\xEF\xE5\xF1\xED\xFF.mp3",
+        "odd\\name.mp3"};
+    const std::string kAddresses =
+        "ftp://ftp.example.org/pub/a.mp3\r\n"
+        "ftp://ftp.example.org/pub/new/\r\n"
+        "ftp://ftp.example.org/pub/new/deep/b c.mp3\r\n"
+        "ftp://ftp.example.org/pub/new/deep/\r\n"
+        "ftp://ftp.example.org/pub/\xCC\xF3\xE7\xFB\xEA\xE0/\xEF\xE5\xF1\xED\xFF.mp3\r\n"
+        "ftp://ftp.example.org/pub/odd\\name.mp3\r\n";
+    const std::string kLineTexts =
+        "a.mp3\r\n/pub/new\r\nb c.mp3\r\n/pub/new/deep\r\n\xEF\xE5\xF1\xED\xFF.mp3\r\n"
+        "odd\\name.mp3\r\n";
+
+    test::TempDir dir;
+    WatchEntry entry;
+    ThreadTexts texts;
+
+private:
+    std::optional<std::string> savedTz_;
+};
+
+TEST_F(CheckResult, TextTypesReplaceTheListAndLeaveNoWorkFile) {
+    const struct {
+        int type;
+        const std::string& text;
+    } cases[] = {{1, kAddresses}, {2, kLineTexts}, {0, kLineTexts}, {-1, kLineTexts}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(writeFileAtomic(dir.path() + "result.txt", dir.path() + "x", "old"));
+        entry.TextExport = c.type;
+        std::string error;
+        ASSERT_TRUE(WriteCheckResult(entry, texts, kComments, kNow, &error)) << error;
+        EXPECT_EQ(bytesOf("result.txt"), c.text) << c.type;
+        EXPECT_EQ(files(), std::set<std::string>{"result.txt"}) << c.type;
+    }
+}
+
+TEST_F(CheckResult, SnapshotHasTheCheckHeaderAndEveryItemsFolder) {
+    const Lines header = {"FTP data: ftp://ftp.example.org/pub/",
+                          "Created: " + kStamp,
+                          "Files: 6",
+                          "Login used",
+                          "first note",
+                          "second",
+                          "ftp.example.org",
+                          "*.mp3"};
+    const Lines folders = {"/pub/",
+                           "/pub/new/",
+                           "/pub/new/deep/",
+                           "/pub/new/deep/",
+                           "/pub/\xCC\xF3\xE7\xFB\xEA\xE0/",
+                           "/pub/odd/"};
+    for (int type : {3, 4}) {
+        entry.TextExport = type;
+        std::string error;
+        ASSERT_TRUE(WriteCheckResult(entry, texts, kComments, kNow, &error)) << error;
+        expectSnapshot("result.qrnet", header, folders);
+        EXPECT_EQ(files(), std::set<std::string>{"result.qrnet"}) << type;
+    }
+}
+
+TEST_F(CheckResult, WindowSavesTextListsUnderTheChosenName) {
+    entry.TextExport = 3;  // the entry's own save type plays no part
+    for (const auto& [type, text] : {std::pair{1, kAddresses}, std::pair{2, kLineTexts}}) {
+        std::string error;
+        ASSERT_TRUE(SaveScanResult(entry, dir.path() + "list.txt", type, kComments, kNow, &error))
+            << error;
+        EXPECT_EQ(bytesOf("list.txt.txt"), text) << type;
+        EXPECT_EQ(files(), std::set<std::string>{"list.txt.txt"}) << type;
+    }
+}
+
+TEST_F(CheckResult, WindowSnapshotHasTheFixedRussianHeader) {
+    entry.UserName = "anonymous";
+    const Lines header = {
+        // "Данные о ftp сервере ftp://", "время создания  -  ", "Количество файлов  -  "
+        "\xC4\xE0\xED\xED\xFB\xE5 \xEE ftp \xF1\xE5\xF0\xE2\xE5\xF0\xE5 "
+        "ftp://ftp.example.org//pub/",
+        "\xE2\xF0\xE5\xEC\xFF \xF1\xEE\xE7\xE4\xE0\xED\xE8\xFF  -  " + kStamp,
+        "\xCA\xEE\xEB\xE8\xF7\xE5\xF1\xF2\xE2\xEE \xF4\xE0\xE9\xEB\xEE\xE2  -  6",
+        "first note",
+        "second",
+        "ftp.example.org",
+        "*.mp3"};
+    const Lines folders = {
+        "/pub/", "/pub/new/", "/pub/new/deep/", "/pub/new/deep/", "/pub/\xCC\xF3\xE7\xFB\xEA\xE0/",
+        "/pub/"};
+    for (int type : {3, 0}) {
+        std::string error;
+        ASSERT_TRUE(SaveScanResult(entry, dir.path() + "snap", type, kComments, kNow, &error))
+            << error;
+        expectSnapshot("snap.qrnet", header, folders);
+        EXPECT_EQ(files(), std::set<std::string>{"snap.qrnet"}) << type;
+    }
+}
+
+TEST_F(CheckResult, BlankSaveNameWritesNothing) {
+    for (const std::string& name : {""s, "  \t "s}) {
+        entry.ResumeBase = name;
+        entry.TextExport = 3;
+        EXPECT_TRUE(WriteCheckResult(entry, texts, kComments, kNow, nullptr));
+        EXPECT_TRUE(SaveScanResult(entry, name, 1, kComments, kNow, nullptr));
+    }
+    EXPECT_TRUE(files().empty());
+}
+
+TEST_F(CheckResult, UnusableSaveNameFailsAndLeavesNoFile) {
+    ASSERT_TRUE(writeFileAtomic(dir.path() + "plain", dir.path() + "x", "keep"));
+    for (const char* taken : {"taken.txt", "taken.qrnet"})
+        ASSERT_TRUE(makeDirectory(dir.path() + taken));
+    const std::set<std::string> before = files();
+    const std::string cases[] = {
+        dir.path() + "plain/result",    // folder is a regular file
+        dir.path() + "missing/result",  // folder does not exist
+        dir.path() + "nul\0name"s,      // NUL in the name
+        dir.path() + "sub/",            // no file name at all
+        dir.path() + "taken",           // the targets are folders: the rename fails
+    };
+    for (const std::string& name : cases) {
+        for (int type : {1, 3}) {
+            std::string error;
+            EXPECT_FALSE(SaveScanResult(entry, name, type, kComments, kNow, &error)) << name;
+            EXPECT_FALSE(error.empty()) << name;
+            entry.ResumeBase = name;
+            entry.TextExport = type;
+            error.clear();
+            EXPECT_FALSE(WriteCheckResult(entry, texts, kComments, kNow, &error)) << name;
+            EXPECT_FALSE(error.empty()) << name;
+            EXPECT_EQ(files(), before) << name;
+        }
+    }
+    EXPECT_EQ(bytesOf("plain"), "keep");
+}
+
+}  // namespace
+}  // namespace quarrow
