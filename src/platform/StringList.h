@@ -62,6 +62,10 @@ public:
         bytes_.reserve(bytes);
     }
 
+    // The entries' bytes, and the bytes the arena holds room for.
+    std::size_t textSize() const { return bytes_.size(); }
+    std::size_t textCapacity() const { return bytes_.capacity(); }
+
     // Bytes held by the arena, for memory accounting.
     std::size_t capacityBytes() const {
         return bytes_.capacity() + offsets_.capacity() * sizeof(std::uint32_t);

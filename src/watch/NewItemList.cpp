@@ -22,7 +22,8 @@ std::size_t NewItemList::size() const {
 }
 
 TMainObj NewItemList::make(const Item& item) const {
-    return {item.size, item.time, std::string(names_.at(item.name)), item.isFolder};
+    return {item.size, static_cast<std::time_t>(item.time),
+            std::string(names_.at(item.name & ~kFolderBit)), (item.name & kFolderBit) != 0};
 }
 
 TMainObj NewItemList::at(std::size_t i) const {
@@ -42,10 +43,23 @@ std::vector<TMainObj> NewItemList::items() const {
     return all;
 }
 
+// Grows by a quarter instead of doubling: a big check's list then holds little slack.
+void NewItemList::makeRoom(std::size_t nameBytes) {
+    const std::size_t count = order_.size();
+    if (count == order_.capacity()) {
+        const std::size_t more = count + count / 4 + 64;
+        order_.reserve(more);
+        names_.reserve(more, names_.textCapacity());
+    }
+    const std::size_t text = names_.textSize() + nameBytes;
+    if (text > names_.textCapacity()) names_.reserve(order_.capacity(), text + text / 4 + 4096);
+}
+
 void NewItemList::append(const TMainObj& item) {
     std::lock_guard lock(mutex_);
-    order_.push_back(
-        {item.Size, item.IsFolder, item.Time, static_cast<std::uint32_t>(names_.size())});
+    makeRoom(item.FullName.size());
+    const auto name = static_cast<std::uint32_t>(names_.size());
+    order_.push_back({item.Time, item.Size, item.IsFolder ? name | kFolderBit : name});
     names_.append(item.FullName);
 }
 
@@ -60,9 +74,12 @@ bool NewItemList::sortByLine() {
     std::lock_guard lock(mutex_);
     if (order_.empty()) return false;
     std::vector<std::string> keys(names_.size());
-    for (const Item& item : order_) keys[item.name] = upperCp1251(NewItemLine(make(item)));
+    const auto key = [&](const Item& item) -> std::string& {
+        return keys[item.name & ~kFolderBit];
+    };
+    for (const Item& item : order_) key(item) = upperCp1251(NewItemLine(make(item)));
     std::stable_sort(order_.begin(), order_.end(),
-                     [&](const Item& a, const Item& b) { return keys[a.name] < keys[b.name]; });
+                     [&](const Item& a, const Item& b) { return key(a) < key(b); });
     return true;
 }
 

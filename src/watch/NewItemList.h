@@ -38,13 +38,15 @@ public:
     std::size_t capacityBytes() const;
 
 private:
+    // 16 bytes: the folder flag rides in the top bit of the name's index.
     struct Item {
+        std::int64_t time;
         std::uint32_t size;
-        bool isFolder;
-        std::time_t time;
-        std::uint32_t name;  // index in names_
+        std::uint32_t name;  // index in names_, kFolderBit set for a folder
     };
+    static constexpr std::uint32_t kFolderBit = 0x80000000u;
     TMainObj make(const Item& item) const;
+    void makeRoom(std::size_t nameBytes);
 
     mutable std::mutex mutex_;
     StringList names_;
