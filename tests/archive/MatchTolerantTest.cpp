@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "archive/ArchiveTestData.h"
 #include "archive/MatchTolerant.h"
 #include "archive/RunScore.h"
@@ -111,32 +109,6 @@ TEST(ArchiveTolerant, ThreeWordQueriesEaseShortWordsAndWordsAfterALiteralOne) {
               (std::vector<std::string>{"rock abc qqqq", "rock qqqqqqqq"}));
     // With two words each must meet its run.
     EXPECT_TRUE(tolerant(*content, state, "rock zzzzzz").empty());
-}
-
-TEST(ArchiveTolerant, FilteredStageEqualsPlainScanOfEveryLine) {
-    std::mt19937 rng(99);
-    const auto names = test::randomNames(rng, 1200);
-    const auto content = test::contentOf(names);
-    SharedSearchState state;
-    SearchState reference;
-    for (int round = 0; round < 300; ++round) {
-        std::string text = test::randomQuery(rng, names);
-        // Grown texts exercise the resume rule.
-        if (round % 3 == 1) text = state.get().CurrentQuery + text.substr(0, 1);
-        const SearchQuery query = ParseSearchQuery(text);
-        if (query.verdict != SearchQuery::Verdict::Search) continue;
-        state.update([&](SearchState& s) { s.CurrentQuery = text; });
-        reference.CurrentQuery = text;
-        const auto hits = MatchTolerant(*content, query.words, state, SearchCancel());
-        const auto expected = test::naiveTolerant(names, query.words, reference);
-        ASSERT_TRUE(hits.has_value());
-        ASSERT_EQ(hits->dirs, expected.dirs) << "query: " << text;
-        ASSERT_EQ(hits->files, expected.files) << "query: " << text;
-        const SearchState s = state.get();
-        ASSERT_EQ(s.LastFuzzyQuery, reference.LastFuzzyQuery) << text;
-        ASSERT_EQ(s.FuzzyResume, reference.FuzzyResume) << text;
-        ASSERT_EQ(s.CurrentQuery, reference.CurrentQuery) << text;
-    }
 }
 
 FormTexts statusTexts() {

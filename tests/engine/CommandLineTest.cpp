@@ -7,6 +7,8 @@
 namespace quarrow {
 namespace {
 
+using Lines = std::vector<std::string>;
+
 // 5 December 2026, noon local time.
 std::time_t fifthOfDecember() {
     std::tm tm{};
@@ -18,18 +20,6 @@ std::time_t fifthOfDecember() {
     return std::mktime(&tm);
 }
 
-class CommandLineFill : public ::testing::Test {
-protected:
-    FillResult fill(const std::string& description) {
-        error.clear();
-        return FillJobFromDescription(context, job, description, fifthOfDecember(), error);
-    }
-
-    EngineContext context{"/prog/"};
-    TFtpMain job;
-    std::string error;
-};
-
 TEST(KeywordValue, TakesTheFirstOccurrenceUpToTheBracket) {
     EXPECT_EQ(KeywordValue("x[path=/a][path=/b]", "[path="), "/a");
     EXPECT_EQ(KeywordValue("[path=/open", "[path="), "/open");
@@ -37,59 +27,56 @@ TEST(KeywordValue, TakesTheFirstOccurrenceUpToTheBracket) {
     EXPECT_EQ(KeywordValue("[path=]", "[path="), "");
 }
 
-TEST_F(CommandLineFill, AppliesDefaultsAndNormalisation) {
-    ASSERT_EQ(fill("[server=server1][path=/pub/music][mask=*.mp3][hide]"), FillResult::Filled);
-    EXPECT_EQ(job.Server, "server1");
-    EXPECT_EQ(job.Path, "/pub/music/");
-    EXPECT_EQ(job.CurrentDir, "/pub/music/");
-    EXPECT_EQ(job.Mask, "*.MP3");
-    EXPECT_EQ(job.Extensions, std::vector<std::string>{".MP3"});
-    EXPECT_EQ(job.Port, 21);
-    EXPECT_EQ(job.UserName, "anonymous");
-    EXPECT_EQ(job.Password, "us@site");
-    EXPECT_EQ(job.StartStamp, "05.12.2026");
-    EXPECT_EQ(job.SnapshotBase, "/prog/Arhive/server1_05.12.2026");
-    EXPECT_EQ(job.ResumeBase, "/prog/Session/server1_05.12.2026_server1_05.12.2026");
-    EXPECT_TRUE(job.Recursive);
-    EXPECT_EQ(job.TextExport, 0);
-}
-
-TEST_F(CommandLineFill, NormalisesPathAndMaskLikeTheScannerPage) {
-    ASSERT_EQ(fill("[server=h][path=pub][mask=.ogg]"), FillResult::Filled);
-    EXPECT_EQ(job.Path, "/pub/");
-    EXPECT_EQ(job.Mask, "*.OGG");
-    ASSERT_EQ(fill("[server=h][path=][mask=]"), FillResult::Filled);
-    EXPECT_EQ(job.Path, "/");
-    EXPECT_EQ(job.Mask, "*.*");
-    ASSERT_EQ(fill("[server=h][nodirchild]"), FillResult::Filled);
-    EXPECT_FALSE(job.Recursive);
-}
-
-TEST_F(CommandLineFill, RemovesOnlyALowerCaseFtpPrefix) {
-    ASSERT_EQ(fill("[server=ftp://server1]"), FillResult::Filled);
-    EXPECT_EQ(job.Server, "server1");
-    ASSERT_EQ(fill("[server=FTP://server1]"), FillResult::Filled);
-    EXPECT_EQ(job.Server, "FTP://server1");
-    // The server is part of file names: a slash must not turn into a folder of its own.
-    EXPECT_EQ(job.ResumeBase, "/prog/Session/FTP:__server1_05.12.2026_FTP:__server1_05.12.2026");
-}
-
-TEST_F(CommandLineFill, ExpandsDateAndDropsTheExtensionOfTheSaveName) {
-    ASSERT_EQ(fill("[server=s][savefilename=/out/list_%date%.qrnet]"), FillResult::Filled);
-    EXPECT_EQ(job.SnapshotBase, "/out/list_05.12.2026");
-    EXPECT_EQ(job.ResumeBase, "/prog/Session/list_05.12.2026_s_05.12.2026");
-    ASSERT_EQ(fill("[server=s][savefilename=res_%date%]"), FillResult::Filled);
-    EXPECT_EQ(job.SnapshotBase, "res_05.12");
-}
-
-TEST_F(CommandLineFill, RefusesPortsThatAreNotWholeNumbers) {
-    EXPECT_EQ(fill("[server=s][port=abc]"), FillResult::BadPort);
-    EXPECT_NE(error.find("abc"), std::string::npos);
-    EXPECT_EQ(fill("[server=s][port=]"), FillResult::BadPort);
-    EXPECT_EQ(fill("[server=s][port=70000]"), FillResult::BadPort);
-    ASSERT_EQ(fill("[server=s][port=2121]"), FillResult::Filled);
-    EXPECT_EQ(job.Port, 2121);
-    EXPECT_EQ(fill("[path=/x]"), FillResult::NoServer);
+TEST(CommandLineFill, FillsTheJobWithDefaultsAndNormalisedValues) {
+    EngineContext context{"/prog/"};
+    const std::string day = "05.12.2026";
+    const struct {
+        std::string description;
+        // Server, path, mask, port, snapshot base, resume base, recursive.
+        Lines fields;
+    } cases[] = {
+        {"[server=server1][path=/pub/music][mask=*.mp3][hide]",
+         {"server1", "/pub/music/", "*.MP3", "21", "/prog/Arhive/server1_" + day,
+          "/prog/Session/server1_" + day + "_server1_" + day, "1"}},
+        {"[server=h][path=pub][mask=.ogg][port=2121]",
+         {"h", "/pub/", "*.OGG", "2121", "/prog/Arhive/h_" + day,
+          "/prog/Session/h_" + day + "_h_" + day, "1"}},
+        {"[server=ftp://h][path=][mask=][nodirchild]",
+         {"h", "/", "*.*", "21", "/prog/Arhive/h_" + day, "/prog/Session/h_" + day + "_h_" + day,
+          "0"}},
+        // Only a lower-case prefix is removed; a slash in the server makes no folder.
+        {"[server=FTP://s]",
+         {"FTP://s", "/", "*.*", "21", "/prog/Arhive/FTP:__s_" + day,
+          "/prog/Session/FTP:__s_" + day + "_FTP:__s_" + day, "1"}},
+        {"[server=s][savefilename=/out/list_%date%.qrnet]",
+         {"s", "/", "*.*", "21", "/out/list_" + day, "/prog/Session/list_" + day + "_s_" + day,
+          "1"}},
+        {"[server=s][savefilename=res_%date%]",
+         {"s", "/", "*.*", "21", "res_05.12", "/prog/Session/res_05.12_s_" + day, "1"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.description);
+        TFtpMain job;
+        std::string error;
+        ASSERT_EQ(FillJobFromDescription(context, job, c.description, fifthOfDecember(), error),
+                  FillResult::Filled);
+        EXPECT_EQ((Lines{job.Server, job.Path, job.Mask, std::to_string(job.Port), job.SnapshotBase,
+                         job.ResumeBase, job.Recursive ? "1" : "0"}),
+                  c.fields);
+        EXPECT_EQ(job.CurrentDir, job.Path);
+        EXPECT_EQ((Lines{job.UserName, job.Password, job.StartStamp}),
+                  (Lines{"anonymous", "us@site", day}));
+        EXPECT_EQ(job.TextExport, 0);
+    }
+    TFtpMain job;
+    std::string error;
+    ASSERT_EQ(FillJobFromDescription(context, job, "[server=s][mask=*.mp3]", 0, error),
+              FillResult::Filled);
+    EXPECT_EQ(job.Extensions, Lines{".MP3"});
+    for (const char* bad : {"[server=s][port=abc]", "[server=s][port=]", "[server=s][port=70000]"})
+        EXPECT_EQ(FillJobFromDescription(context, job, bad, 0, error), FillResult::BadPort) << bad;
+    EXPECT_NE(error.find("70000"), std::string::npos) << error;
+    EXPECT_EQ(FillJobFromDescription(context, job, "[path=/x]", 0, error), FillResult::NoServer);
 }
 
 }  // namespace

@@ -25,6 +25,7 @@ struct MatchCase {
     bool matches;
 };
 
+// Names shorter than four characters never match an extension (".mp").
 TEST(MatchesMask, FollowsTheExtensionRule) {
     const MatchCase cases[] = {
         {"track.mp3", "*.MP3", true},  {"a.mp3", "*.MP3", true},
@@ -34,6 +35,7 @@ TEST(MatchesMask, FollowsTheExtensionRule) {
         {"noext", "*.", true},         {"noext", "*", true},
         {"a.b", "*.*", true},          {"dir.mp3\\x", "*.MP3", false},
         {"c:x.mp3:y", "*.MP3", false}, {"track.MP3", "*.mp3", false},
+        {".mp", "*.MP", false},        {"x.mp", "*.MP", true},
     };
     for (const auto& c : cases) {
         const std::string mask = c.mask;

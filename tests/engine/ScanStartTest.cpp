@@ -77,20 +77,17 @@ TEST_F(ScanStartJobTest, JobIsFilledFromTheEntriesAndTheSaveDialog) {
     FillJobFromEntries(context, *job, entries, 2121,
                        {"/home/u/Music.list.qrnet", 1, "Opera ", false, now});
 
-    EXPECT_EQ(job->StartStamp, formatStamp(now));
-    EXPECT_EQ(job->Server, "ftp.example.org");
-    EXPECT_EQ(job->currentDir(), "/pub/");
-    EXPECT_EQ(job->Mask, "*.MP3*.OGG");
-    EXPECT_EQ(job->Extensions, (std::vector<std::string>{".MP3", ".OGG"}));
-    EXPECT_EQ(job->Port, 2121);
+    using Lines = std::vector<std::string>;
+    EXPECT_EQ((Lines{job->StartStamp, job->Server, job->currentDir(), job->Mask,
+                     std::to_string(job->Port), job->SaveFileName, job->SnapshotBase,
+                     job->ResumeBase, job->UserName, job->Password, job->Ident}),
+              (Lines{formatStamp(now), "ftp.example.org", "/pub/", "*.MP3*.OGG", "2121",
+                     "/home/u/Music.list.qrnet", "/home/u/Music.list",
+                     "/prog/Session/Music.list_ftp.example.org_" + formatStamp(now), "me", "pw",
+                     "Opera "}));
+    EXPECT_EQ(job->Extensions, (Lines{".MP3", ".OGG"}));
     EXPECT_FALSE(job->Recursive);
     EXPECT_EQ(job->TextExport, 1);
-    EXPECT_EQ(job->SaveFileName, "/home/u/Music.list.qrnet");
-    EXPECT_EQ(job->SnapshotBase, "/home/u/Music.list");
-    EXPECT_EQ(job->ResumeBase, "/prog/Session/Music.list_ftp.example.org_" + formatStamp(now));
-    EXPECT_EQ(job->UserName, "me");
-    EXPECT_EQ(job->Password, "pw");
-    EXPECT_EQ(job->Ident, "Opera ");
     EXPECT_EQ(ServerLogLine(*job, " me ", " pw "),
               "ftp.example.org  /pub/  *.MP3*.OGG   me    pw ");
 }

@@ -22,48 +22,22 @@ struct Field {
 };
 
 // The keys each reader must fill, written out here so a misspelt key in the reader shows.
+// clang-format off
+#define THREAD(key) {#key, &ThreadTexts::key}
+#define FORM(key) {#key, &FormTexts::key}
 const Field<ThreadTexts> kThreadFields[] = {
-    {"nologin", &ThreadTexts::nologin},
-    {"timecreate", &ThreadTexts::timecreate},
-    {"dataftpserver", &ThreadTexts::dataftpserver},
-    {"countfilet", &ThreadTexts::countfilet},
-    {"scandir", &ThreadTexts::scandir},
-    {"countdir", &ThreadTexts::countdir},
-    {"infojointserver", &ThreadTexts::infojointserver},
-    {"infojointnodll", &ThreadTexts::infojointnodll},
-    {"infojointnohost", &ThreadTexts::infojointnohost},
-    {"infojointhost", &ThreadTexts::infojointhost},
-    {"infojointnodir", &ThreadTexts::infojointnodir},
-    {"infojointdir", &ThreadTexts::infojointdir},
-    {"infojointstartscandir", &ThreadTexts::infojointstartscandir},
-    {"infoload", &ThreadTexts::infoload},
-    {"infosaveerror", &ThreadTexts::infosaveerror},
-};
-
+    THREAD(nologin), THREAD(timecreate), THREAD(dataftpserver), THREAD(countfilet),
+    THREAD(scandir), THREAD(countdir), THREAD(infojointserver), THREAD(infojointnodll),
+    THREAD(infojointnohost), THREAD(infojointhost), THREAD(infojointnodir), THREAD(infojointdir),
+    THREAD(infojointstartscandir), THREAD(infoload), THREAD(infosaveerror)};
 const Field<FormTexts> kFormFields[] = {
-    {"filefind", &FormTexts::filefind},
-    {"nojoin", &FormTexts::nojoin},
-    {"dubladd", &FormTexts::dubladd},
-    {"dubladd2", &FormTexts::dubladd2},
-    {"noserver", &FormTexts::noserver},
-    {"start1", &FormTexts::start1},
-    {"endscan", &FormTexts::endscan},
-    {"autono", &FormTexts::autono},
-    {"autonofile", &FormTexts::autonofile},
-    {"dostr", &FormTexts::dostr},
-    {"prov", &FormTexts::prov},
-    {"foundfile", &FormTexts::foundfile},
-    {"founddir", &FormTexts::founddir},
-    {"stop", &FormTexts::stop},
-    {"dir", &FormTexts::dir},
-    {"allfile", &FormTexts::allfile},
-    {"findfile", &FormTexts::findfile},
-    {"nofindfile", &FormTexts::nofindfile},
-    {"regimfind", &FormTexts::regimfind},
-    {"CheckListBox1hint", &FormTexts::CheckListBox1hint},
-    {"newversionmessage", &FormTexts::newversionmessage},
-    {"newversionmessage2", &FormTexts::newversionmessage2},
-};
+    FORM(filefind), FORM(nojoin), FORM(dubladd), FORM(dubladd2), FORM(noserver), FORM(start1),
+    FORM(endscan), FORM(autono), FORM(autonofile), FORM(dostr), FORM(prov), FORM(foundfile),
+    FORM(founddir), FORM(stop), FORM(dir), FORM(allfile), FORM(findfile), FORM(nofindfile),
+    FORM(regimfind), FORM(CheckListBox1hint), FORM(newversionmessage), FORM(newversionmessage2)};
+// clang-format on
+#undef THREAD
+#undef FORM
 
 void writeRaw(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;

@@ -12,25 +12,6 @@
 namespace quarrow {
 namespace {
 
-// A connected pair of sockets: the session's end and the server's.
-class SocketPair {
-public:
-    SocketPair() { EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds_), 0); }
-    ~SocketPair() {
-        ::close(fds_[0]);
-        closeServer();
-    }
-    int session() const { return fds_[0]; }
-    int server() const { return fds_[1]; }
-    void closeServer() {
-        if (fds_[1] >= 0) ::close(fds_[1]);
-        fds_[1] = -1;
-    }
-
-private:
-    int fds_[2] = {-1, -1};
-};
-
 struct Exchange {
     ControlOutcome outcome;
     std::vector<std::string> lines;
@@ -39,25 +20,26 @@ struct Exchange {
 
 // The server writes `reply` (then hangs up when asked) while the session runs the exchange;
 // a reply ends with its first "213 " line.
-Exchange run(const std::string& reply, bool hangUp, int quietSeconds = 5) {
-    SocketPair pair;
-    std::atomic<bool> closed{false};
+Exchange run(const std::string& reply, bool hangUp, int quietSeconds = 5, bool closed = false) {
+    int fds[2] = {-1, -1};  // the session's end and the server's
+    EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+    std::atomic<bool> closedFlag{closed};
     Exchange result{};
     std::thread server([&] {
-        ::send(pair.server(), reply.data(), reply.size(), MSG_NOSIGNAL);
-        if (hangUp) pair.closeServer();
+        ::send(fds[1], reply.data(), reply.size(), MSG_NOSIGNAL);
+        if (hangUp) ::shutdown(fds[1], SHUT_WR);
     });
-    result.outcome = exchangeOnControl(pair.session(), "STAT /x/", {quietSeconds, closed},
+    result.outcome = exchangeOnControl(fds[0], "STAT /x/", {quietSeconds, closedFlag},
                                        [&](std::string_view line) {
                                            result.lines.emplace_back(line);
                                            return line.starts_with("213 ");
                                        });
     server.join();
     char buffer[64] = {};
-    if (pair.server() >= 0) {
-        const ssize_t n = ::recv(pair.server(), buffer, sizeof buffer, MSG_DONTWAIT);
-        if (n > 0) result.commandSeen.assign(buffer, static_cast<std::size_t>(n));
-    }
+    const ssize_t n = ::recv(fds[1], buffer, sizeof buffer, MSG_DONTWAIT);
+    if (n > 0) result.commandSeen.assign(buffer, static_cast<std::size_t>(n));
+    ::close(fds[0]);
+    ::close(fds[1]);
     return result;
 }
 
@@ -86,12 +68,7 @@ TEST(ControlExchangeTest, AnythingButAWholeReplyFails) {
     EXPECT_EQ(run("213 ok\r\n250 unasked\r\n", false).outcome, ControlOutcome::kFailed);
     EXPECT_EQ(run("213-a\r\nb\r\n", true).outcome, ControlOutcome::kFailed);
     EXPECT_EQ(run("213-a\r\n", false, 1).outcome, ControlOutcome::kTimedOut);
-
-    SocketPair pair;
-    std::atomic<bool> closed{true};
-    EXPECT_EQ(exchangeOnControl(pair.session(), "STAT /", {5, closed},
-                                [](std::string_view) { return true; }),
-              ControlOutcome::kClosed);
+    EXPECT_EQ(run("", false, 5, true).outcome, ControlOutcome::kClosed);
 }
 
 }  // namespace

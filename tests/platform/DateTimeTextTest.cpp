@@ -10,25 +10,19 @@
 namespace quarrow {
 namespace {
 
-// Pins the process to UTC for one test and restores the previous zone afterwards.
+// Sets the process's time zone for one test and restores the previous zone afterwards.
 class DateTimeTextUtc : public testing::Test {
 protected:
-    void SetUp() override {
-        if (const char* tz = std::getenv("TZ")) saved_ = tz;
-        ::setenv("TZ", "UTC", 1);
+    static void setZone(const char* tz) {
+        tz ? ::setenv("TZ", tz, 1) : ::unsetenv("TZ");
         ::tzset();
     }
-    void TearDown() override {
-        if (saved_) {
-            ::setenv("TZ", saved_->c_str(), 1);
-        } else {
-            ::unsetenv("TZ");
-        }
-        ::tzset();
-    }
+    void SetUp() override { setZone("UTC"); }
+    void TearDown() override { setZone(saved_ ? saved_->c_str() : nullptr); }
 
 private:
-    std::optional<std::string> saved_;
+    std::optional<std::string> saved_ =
+        std::getenv("TZ") ? std::optional<std::string>(std::getenv("TZ")) : std::nullopt;
 };
 
 struct StampCase {
@@ -52,8 +46,7 @@ TEST_F(DateTimeTextUtc, FormatsTwoDigitFieldsAndFourDigitYear) {
 }
 
 TEST_F(DateTimeTextUtc, UsesLocalTimeNotUtc) {
-    ::setenv("TZ", "UTC-3", 1);  // POSIX sign: three hours east of UTC
-    ::tzset();
+    setZone("UTC-3");  // POSIX sign: three hours east of UTC
     EXPECT_EQ(formatStamp(1796464800), "05.12.2026_13.00.00");
     EXPECT_EQ(formatDate(1704056400), "01.01.2024");  // 21:00 UTC the day before
 }

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "fixtures/TempDir.h"
@@ -44,16 +47,22 @@ const char* const kSample =
     "[broken\r\n"
     ";Commented=1\r\n";
 
+const char* const kNumbers =
+    "[N]\r\na=42\r\nb=-7\r\nc=+5\r\nd=12abc\r\ne=abc\r\nf=\r\ng=0x10\r\n"
+    "h=99999999999\r\ni=+-1\r\nj=1.5\r\nk=2147483647\r\nl=-2147483648\r\nm=$1F\r\n"
+    "[B]\r\none=1\r\nzero=0\r\ntwo=2\r\nyes=yes\r\n";
+
 struct ReadCase {
     const char* section;
     const char* key;
     std::optional<std::string> value;
 };
 
-TEST(IniFile, ReadsByTheSettingsFileRules) {
+TEST(IniFile, ReadsRefusesAndRewritesByTheSettingsFileRules) {
     test::TempDir dir;
     const std::string path = dir.path() + "quarrow.ini";
-    writeRaw(path, kSample);
+    const std::string original = std::string(kSample) + kNumbers;
+    writeRaw(path, original);
     IniFile ini(path);
     ASSERT_TRUE(ini.load());
 
@@ -74,18 +83,8 @@ TEST(IniFile, ReadsByTheSettingsFileRules) {
     }
     EXPECT_EQ(ini.readString("Missing", "Left", "fallback"), "fallback");
     EXPECT_TRUE(ini.hasSection("unknown section"));
-}
 
-TEST(IniFile, IntegersAndBooleansFallBackOnAnythingButDecimal) {
-    test::TempDir dir;
-    const std::string path = dir.path() + "numbers.ini";
-    writeRaw(path,
-             "[N]\r\na=42\r\nb=-7\r\nc=+5\r\nd=12abc\r\ne=abc\r\nf=\r\ng=0x10\r\n"
-             "h=99999999999\r\ni=+-1\r\nj=1.5\r\nk=2147483647\r\nl=-2147483648\r\nm=$1F\r\n"
-             "[B]\r\none=1\r\nzero=0\r\ntwo=2\r\nyes=yes\r\n");
-    IniFile ini(path);
-    ASSERT_TRUE(ini.load());
-
+    // Integers and booleans fall back on anything but a decimal in range.
     const std::vector<std::pair<const char*, int>> integers = {
         {"a", 42}, {"b", -7},      {"c", 5},  {"d", -1}, {"e", -1},         {"f", -1},
         {"g", -1}, {"h", -1},      {"i", -1}, {"j", -1}, {"k", 2147483647}, {"l", -2147483647 - 1},
@@ -94,13 +93,37 @@ TEST(IniFile, IntegersAndBooleansFallBackOnAnythingButDecimal) {
     for (const auto& [key, expected] : integers) {
         EXPECT_EQ(ini.readInteger("N", key, -1), expected) << key;
     }
-
     EXPECT_TRUE(ini.readBool("B", "one", false));
     EXPECT_FALSE(ini.readBool("B", "zero", true));
     EXPECT_TRUE(ini.readBool("B", "two", false));
     EXPECT_TRUE(ini.readBool("B", "yes", true));
     EXPECT_FALSE(ini.readBool("B", "yes", false));
     EXPECT_TRUE(ini.readBool("B", "absent", true));
+
+    // Writes the file could not read back are refused and change nothing.
+    std::string error;
+    EXPECT_FALSE(ini.writeString("Ident", "Text", "two\r\nlines", &error));
+    EXPECT_FALSE(error.empty());
+    for (const auto& [section, key] :
+         {std::pair{"A", "a=b"}, {"A]", "k"}, {"A", ""}, {"A", " k"}, {"A", ";k"}}) {
+        EXPECT_FALSE(ini.writeString(section, key, "x")) << section << "/" << key;
+    }
+    EXPECT_EQ(readRaw(path), original);
+    EXPECT_EQ(ini.value("Ident", "Text"), "\xCF\xF0\xE8\xE2\xE5\xF2 = \xEC\xE8\xF0");
+
+    // Rewriting keeps everything else in place.
+    ASSERT_TRUE(ini.writeInteger("mainwinpos", "TOP", -4));     // existing key, other spelling
+    ASSERT_TRUE(ini.writeInteger("MainWinPos", "Width", 385));  // new key in a section
+    ASSERT_TRUE(ini.writeString("Ident", "IdentText", "\xC1\xEE\xF2"));
+    ASSERT_TRUE(ini.writeString("F3VIEV", "Active", "2"));  // new section at the end
+    std::string expected = original;
+    for (const auto& [from, to] : {std::pair{"  Top  =  20  \r\n", "Top=-4\r\n"},
+                                   {"Height=300\r\n", "Height=300\r\nWidth=385\r\n"},
+                                   {"IdentText=Quarrowbrisk\r\n", "IdentText=\xC1\xEE\xF2\r\n"}}) {
+        expected.replace(expected.find(from), std::string_view(from).size(), to);
+    }
+    EXPECT_EQ(readRaw(path), expected + "\r\n[F3VIEV]\r\nActive=2\r\n");
+    EXPECT_EQ(ini.readInteger("MainWinPos", "Top", 0), -4);
 }
 
 TEST(IniFile, MissingFileReadsEmptyAndFirstWriteCreatesIt) {
@@ -114,73 +137,25 @@ TEST(IniFile, MissingFileReadsEmptyAndFirstWriteCreatesIt) {
     ASSERT_TRUE(ini.writeBool("Update", "cbsupdate", false));
     EXPECT_EQ(readRaw(path), "[MainWinLang]\r\nLang=1\r\n\r\n[Update]\r\ncbsupdate=0\r\n");
     EXPECT_FALSE(fileExists(path + ".tmp"));
-
     IniFile again(path);
     ASSERT_TRUE(again.load());
     EXPECT_EQ(again.readInteger("MainWinLang", "Lang", 0), 1);
     EXPECT_FALSE(again.readBool("Update", "cbsupdate", true));
-}
 
-TEST(IniFile, RewritingKeepsEverythingElseInPlace) {
-    test::TempDir dir;
-    const std::string path = dir.path() + "quarrow.ini";
-    writeRaw(path, kSample);
-    IniFile ini(path);
-    ASSERT_TRUE(ini.load());
+    // Two objects loaded before either writes: both writes survive.
+    IniFile early(path + "2");
+    IniFile late(path + "2");
+    ASSERT_TRUE(early.load() && late.load());
+    ASSERT_TRUE(early.writeString("Spy", "-1", "0"));
+    ASSERT_TRUE(late.writeString("Spy", "0", "entry"));
+    EXPECT_EQ(readRaw(path + "2"), "[Spy]\r\n-1=0\r\n0=entry\r\n");
 
-    ASSERT_TRUE(ini.writeInteger("mainwinpos", "TOP", -4));     // existing key, other spelling
-    ASSERT_TRUE(ini.writeInteger("MainWinPos", "Width", 385));  // new key in a section
-    ASSERT_TRUE(ini.writeString("Ident", "IdentText", "\xC1\xEE\xF2"));
-    ASSERT_TRUE(ini.writeString("F3VIEV", "Active", "2"));  // new section at the end
-
-    std::string expected = kSample;
-    const auto replace = [&expected](const std::string& from, const std::string& to) {
-        const auto at = expected.find(from);
-        ASSERT_NE(at, std::string::npos) << from;
-        expected.replace(at, from.size(), to);
-    };
-    replace("  Top  =  20  \r\n", "Top=-4\r\n");
-    replace("Height=300\r\n", "Height=300\r\nWidth=385\r\n");
-    replace("IdentText=Quarrowbrisk\r\n", "IdentText=\xC1\xEE\xF2\r\n");
-    expected += "\r\n[F3VIEV]\r\nActive=2\r\n";
-    EXPECT_EQ(readRaw(path), expected);
-
-    EXPECT_EQ(ini.readInteger("MainWinPos", "Top", 0), -4);
-    EXPECT_EQ(ini.readString("Ident", "IdentText", ""), "\xC1\xEE\xF2");
-}
-
-TEST(IniFile, WritesFromTwoObjectsOnOneFileBothSurvive) {
-    test::TempDir dir;
-    const std::string path = dir.path() + "Spy.ini";
-    IniFile first(path);
-    IniFile second(path);
-    ASSERT_TRUE(first.load());
-    ASSERT_TRUE(second.load());
-    ASSERT_TRUE(first.writeString("Spy", "-1", "0"));
-    ASSERT_TRUE(second.writeString("Spy", "0", "entry"));
-    EXPECT_EQ(readRaw(path), "[Spy]\r\n-1=0\r\n0=entry\r\n");
-}
-
-TEST(IniFile, RefusedOrFailedWritesLeaveFileAndValueAlone) {
-    test::TempDir dir;
-    const std::string path = dir.path() + "quarrow.ini";
-    writeRaw(path, "[A]\r\nk=v\r\n");
-    IniFile ini(path);
-    ASSERT_TRUE(ini.load());
-
-    std::string error;
-    EXPECT_FALSE(ini.writeString("A", "k", "two\r\nlines", &error));
-    EXPECT_FALSE(error.empty());
-    for (const auto& [section, key] :
-         {std::pair{"A", "a=b"}, {"A]", "k"}, {"A", ""}, {"A", " k"}, {"A", ";k"}}) {
-        EXPECT_FALSE(ini.writeString(section, key, "x")) << section << "/" << key;
-    }
-    EXPECT_EQ(readRaw(path), "[A]\r\nk=v\r\n");
-    EXPECT_EQ(ini.readString("A", "k", ""), "v");
-
+    // A file that cannot be written keeps no value either.
     IniFile unwritable(dir.path() + "missing-folder/quarrow.ini");
     ASSERT_TRUE(unwritable.load());
+    std::string error;
     EXPECT_FALSE(unwritable.writeString("A", "k", "v", &error));
+    EXPECT_FALSE(error.empty());
     EXPECT_EQ(unwritable.value("A", "k"), std::nullopt);
 }
 
