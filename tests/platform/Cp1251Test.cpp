@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "fixtures/TempDir.h"
 #include "platform/Cp1251.h"
 #include "platform/FileSystem.h"
@@ -46,9 +49,13 @@ TEST(FileSystem, FailedAtomicWriteKeepsThePreviousFile) {
     std::string bytes;
     ASSERT_TRUE(readWholeFile(target, bytes));
     EXPECT_EQ(bytes, "first complete");
+    // A reader that opened the file before the write still reads the previous file whole: the
+    // new one replaces it by name, never by writing into it.
+    std::ifstream reader(target, std::ios::binary);
     ASSERT_TRUE(writeFileAtomic(target, target + "1tmp", "second"));
     ASSERT_TRUE(readWholeFile(target, bytes));
     EXPECT_EQ(bytes, "second");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(reader), {}), "first complete");
     EXPECT_FALSE(fileExists(target + "1tmp"));
 }
 
