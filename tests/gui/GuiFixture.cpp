@@ -1,33 +1,32 @@
 #include "GuiFixture.h"
 
-#include <QComboBox>
-#include <QLineEdit>
-#include <QTest>
-
-#include "fixtures/FtpServer.h"
-#include "gui/FormState.h"
-#include "gui/VirtualListView.h"
-#include "platform/FileSystem.h"
 #include "platform/TextLines.h"
 
 namespace quarrow::test {
 
+namespace {
+
+// The next queued answer; an empty queue or an empty file name answers like a cancel.
+template <class Answer>
+std::optional<Answer> nextAnswer(std::deque<Answer>& queue, const QString& (*name)(const Answer&)) {
+    if (queue.empty()) return std::nullopt;
+    const Answer answer = queue.front();
+    queue.pop_front();
+    if (name(answer).isEmpty()) return std::nullopt;
+    return answer;
+}
+
+}  // namespace
+
 std::optional<SaveChoice> FakeDialogs::saveSnapshot(QWidget*, const QString& folder) {
     folders.append(folder);
-    if (saves.empty()) return std::nullopt;
-    const SaveChoice answer = saves.front();
-    saves.pop_front();
-    if (answer.fileName.isEmpty()) return std::nullopt;
-    return answer;
+    return nextAnswer<SaveChoice>(saves,
+                                  [](const SaveChoice& c) -> const QString& { return c.fileName; });
 }
 
 std::optional<QString> FakeDialogs::openResume(QWidget*, const QString& folder) {
     folders.append(folder);
-    if (opens.empty()) return std::nullopt;
-    const QString answer = opens.front();
-    opens.pop_front();
-    if (answer.isEmpty()) return std::nullopt;
-    return answer;
+    return nextAnswer<QString>(opens, [](const QString& s) -> const QString& { return s; });
 }
 
 ProgramFolder::ProgramFolder(bool languages) {
@@ -69,6 +68,31 @@ std::unique_ptr<TFtpForm> makeForm(const ProgramFolder& program,
     form->show();
     if (!QTest::qWaitForWindowExposed(form.get())) qWarning("the window was not exposed");
     return form;
+}
+
+Window::Window(const Files& files, const FormOptions& options) {
+    for (const auto& [relative, lines] : files) program.write(relative, lines);
+    form = makeForm(program, dialogs, options);
+}
+
+bool Window::scansEnd(int timeout) {
+    return QTest::qWaitFor([&] { return !scansRunning(*form); }, timeout);
+}
+
+void Window::start(int port, const char* snapshot, const QString& mask) {
+    dialogs->saves.push_back(saveAs(snapshot));
+    enterScan(*form, port, QStringLiteral("/"), mask);
+    form->scans().Button1Click();
+}
+
+TreeServer::TreeServer(int folders, int filesEach, double listSeconds)
+    : names(mp3Tree(tree.path(), folders, filesEach)),
+      server(tree.path(), slowServer(listSeconds)) {}
+
+FtpServerOptions slowServer(double seconds) {
+    FtpServerOptions options;
+    options.listDelaySeconds = seconds;
+    return options;
 }
 
 void enterScan(TFtpForm& form, int port, const QString& path, const QString& mask) {

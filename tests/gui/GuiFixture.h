@@ -1,19 +1,34 @@
 #pragma once
 
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QList>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStringList>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
 #include <deque>
 #include <memory>
 #include <string>
 
+#include "GuiSuites.h"
 #include "engine/TFtpMain.h"
+#include "fixtures/FtpServer.h"
 #include "fixtures/TempDir.h"
 #include "gui/FormDialogs.h"
+#include "gui/FormState.h"
+#include "gui/ScanControl.h"
+#include "gui/ScanPage.h"
+#include "gui/ScanPageControl.h"
+#include "gui/ScanPages.h"
 #include "gui/TFtpForm.h"
-
-namespace quarrow {
-class VirtualListView;
-}
+#include "gui/TrayNotice.h"
+#include "gui/VirtualListView.h"
+#include "platform/FileSystem.h"
 
 namespace quarrow::test {
 
@@ -61,6 +76,36 @@ struct FormOptions {
 std::unique_ptr<TFtpForm> makeForm(const ProgramFolder& program,
                                    const std::shared_ptr<FakeDialogs>& dialogs,
                                    const FormOptions& options = {});
+
+// A program folder holding `files` (path, lines) and the main window over it.
+struct Window {
+    using Files = std::vector<std::pair<const char*, std::vector<std::string>>>;
+    explicit Window(const Files& files = {}, const FormOptions& options = {});
+
+    FormWidgets& w() { return form->widgets(); }
+    SaveChoice saveAs(const char* relative) const { return SaveChoice{program.file(relative), 1}; }
+    // Waits until no scan runs; false when one still runs after `timeout` ms.
+    bool scansEnd(int timeout = 30000);
+    // Fills the scanner page, answers the save dialog with `snapshot` and presses Start.
+    void start(int port, const char* snapshot, const QString& mask = QStringLiteral("*.mp3"));
+
+    ProgramFolder program;
+    std::shared_ptr<FakeDialogs> dialogs = std::make_shared<FakeDialogs>();
+    std::unique_ptr<TFtpForm> form;
+};
+
+// A server whose listings each take `seconds`.
+FtpServerOptions slowServer(double seconds);
+
+// A loopback FTP server over an mp3Tree of `folders` folders with `filesEach` files each.
+struct TreeServer {
+    TreeServer(int folders, int filesEach, double listSeconds = 0);
+    int port() const { return server.port(); }
+
+    TempDir tree;
+    std::vector<std::string> names;  // the ".mp3" files
+    FtpServer server;
+};
 
 // Fills the scanner page for the loopback test server.
 void enterScan(TFtpForm& form, int port, const QString& path = QStringLiteral("/"),

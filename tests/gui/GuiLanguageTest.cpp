@@ -1,19 +1,10 @@
 #include <QCheckBox>
-#include <QComboBox>
 #include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTabWidget>
-#include <QTest>
 
 #include "GuiFixture.h"
-#include "GuiSuites.h"
 #include "engine/Translate.h"
 #include "gui/FormLanguage.h"
-#include "gui/FormState.h"
 #include "platform/Cp1251.h"
-#include "platform/FileSystem.h"
 #include "platform/TextLines.h"
 
 namespace quarrow::test {
@@ -55,66 +46,55 @@ private slots:
         tabs->addTab(page, QStringLiteral("second"));
 
         ApplyFormLanguage(window, "demo", file);
-        QCOMPARE(label->text(), QStringLiteral("Start scan\nnow"));
-        QCOMPARE(button->text(), QString());
-        QCOMPARE(check->text(), QStringLiteral("Tick"));
-        QCOMPARE(box->title(), QStringLiteral("Group"));
-        QCOMPARE(tabText(tabs, page), QStringLiteral("Second"));
-        QCOMPARE(edit->text(), QStringLiteral("E"));
-        QCOMPARE(missing->text(), QStringLiteral("kept"));
-        QCOMPARE(window.windowTitle(), QStringLiteral("Demo window"));
+        const QStringList shown = {label->text(),   button->text(),      check->text(),
+                                   box->title(),    tabText(tabs, page), edit->text(),
+                                   missing->text(), window.windowTitle()};
+        QCOMPARE(shown, QStringLiteral("Start scan\nnow||Tick|Group|Second|E|kept|Demo window")
+                            .split(QLatin1Char('|')));
     }
 
     void englishAtFirstAndTheLanguageComboRelabelsEverything() {
-        ProgramFolder program;
-        auto dialogs = std::make_shared<FakeDialogs>();
-        auto form = makeForm(program, dialogs);
-        FormWidgets& w = form->widgets();
+        Window a;
+        FormWidgets& w = a.w();
         QCOMPARE(w.Button1->text(), QStringLiteral("Start"));
         QCOMPARE(tabText(w.pc1, w.TabSheet1), QStringLiteral("Scanner"));
         QCOMPARE(w.cbsupdate->text(), QStringLiteral("Check for updates automatically"));
-        QCOMPARE(form->windowTitle(), QStringLiteral("Quarrow"));
-        QCOMPARE(form->state().texts.noserver,
+        QCOMPARE(a.form->windowTitle(), QStringLiteral("Quarrow"));
+        QCOMPARE(a.form->state().texts.noserver,
                  std::string("Please enter the address of an FTP server."));
-        QCOMPARE(form->state().context.Texts()->infojointhost, std::string("connected."));
+        QCOMPARE(a.form->state().context.Texts()->infojointhost, std::string("connected."));
 
         w.ComboBox1->setCurrentIndex(1);
         QCOMPARE(w.Button1->text(), QStringLiteral("Старт"));
         QCOMPARE(tabText(w.pc1, w.TabSheet3), QStringLiteral("Архив"));
         QCOMPARE(w.Label18->text(), QStringLiteral("Проверить обновление"));
-        QCOMPARE(QString::fromStdString(cp1251ToUtf8(form->state().texts.noserver)),
+        QCOMPARE(QString::fromStdString(cp1251ToUtf8(a.form->state().texts.noserver)),
                  QStringLiteral("Укажите адрес FTP-сервера."));
-        QCOMPARE(form->state().languageFile, program.path() + "TXT/Ru.lng");
+        QCOMPARE(a.form->state().languageFile, a.program.path() + "TXT/Ru.lng");
 
         w.ComboBox1->setCurrentIndex(0);
         QCOMPARE(w.Button1->text(), QStringLiteral("Start"));
         QCOMPARE(tabText(w.pc1, w.TabSheet3), QStringLiteral("Archive"));
-    }
 
-    void choosingALanguageWithoutItsFileKeepsEveryText() {
-        ProgramFolder program;
-        removeFile(program.path() + "TXT/Ru.lng");
-        auto dialogs = std::make_shared<FakeDialogs>();
-        auto form = makeForm(program, dialogs);
-        form->widgets().ComboBox1->setCurrentIndex(1);
-        QCOMPARE(form->widgets().Button1->text(), QStringLiteral("Start"));
-        QCOMPARE(form->state().texts.nojoin, std::string("Not connected."));
+        // Choosing a language whose file is gone keeps every text.
+        removeFile(a.program.path() + "TXT/Ru.lng");
+        w.ComboBox1->setCurrentIndex(1);
+        QCOMPARE(w.Button1->text(), QStringLiteral("Start"));
+        QCOMPARE(a.form->state().texts.nojoin, std::string("Not connected."));
     }
 
     void withoutLanguageFilesTheDesignedRussianCaptionsShowAndMessagesAreEmpty() {
-        ProgramFolder program(false);
-        auto dialogs = std::make_shared<FakeDialogs>();
-        auto form = makeForm(program, dialogs);
-        QCOMPARE(form->widgets().Button1->text(), QStringLiteral("Старт"));
-        QCOMPARE(tabText(form->widgets().pc1, form->widgets().TabSheet7), QStringLiteral("Опции"));
+        const ProgramFolder program(false);
+        const auto form = makeForm(program, std::make_shared<FakeDialogs>());
+        FormWidgets& w = form->widgets();
+        QCOMPARE(w.Button1->text(), QStringLiteral("Старт"));
+        QCOMPARE(tabText(w.pc1, w.TabSheet7), QStringLiteral("Опции"));
         QVERIFY(form->state().texts.noserver.empty());
         QVERIFY(form->state().texts.filefind.empty());
     }
 };
 
-std::unique_ptr<QObject> makeGuiLanguageTest() {
-    return std::make_unique<GuiLanguageTest>();
-}
+QUARROW_GUI_SUITE(GuiLanguageTest)
 
 }  // namespace quarrow::test
 

@@ -1,18 +1,5 @@
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTest>
-#include <QToolButton>
-
 #include "GuiFixture.h"
-#include "GuiSuites.h"
-#include "fixtures/FtpServer.h"
-#include "gui/FormState.h"
 #include "gui/OptionsTab.h"
-#include "gui/ScanControl.h"
 
 namespace quarrow::test {
 
@@ -21,88 +8,77 @@ class GuiOptionsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void identificationComboAddsOnlyNewNamesWhenLeft() {
-        ProgramFolder program;
-        auto dialogs = std::make_shared<FakeDialogs>();
-        auto form = makeForm(program, dialogs);
-        FormWidgets& w = form->widgets();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    void identificationIgnoreListAndHomePageLink() {
+        Window a;
+        FormWidgets& w = a.w();
+        QVERIFY(QTest::qWaitForWindowActive(a.form.get()));
         w.pc1->setCurrentWidget(w.TabSheet7);
 
-        w.cbsIdent->setFocus();
-        w.cbsIdent->setEditText(QStringLiteral("opera"));
-        w.ComboBox1->setFocus();
+        // The identification combo adds only new names, upper-cased, when it is left.
+        const auto leaveIdent = [&](const char* text) {
+            w.cbsIdent->setFocus();
+            w.cbsIdent->setEditText(QString::fromLatin1(text));
+            w.ComboBox1->setFocus();
+        };
+        leaveIdent("opera");
         QCOMPARE(w.cbsIdent->count(), 5);
-        QCOMPARE(form->state().identText, std::string("Quarrowbrisk"));
-        QVERIFY(!program.bytes("TXT/Ident.txt"));
-
+        QCOMPARE(a.form->state().identText, std::string("Quarrowbrisk"));
+        QVERIFY(!a.program.bytes("TXT/Ident.txt"));
         emit w.cbsIdent->activated(w.cbsIdent->findText(QStringLiteral("Opera")));
-        QCOMPARE(form->state().identText, std::string("Opera"));
-
-        w.cbsIdent->setFocus();
-        w.cbsIdent->setEditText(QStringLiteral("MyAgent "));
-        w.ComboBox1->setFocus();
+        QCOMPARE(a.form->state().identText, std::string("Opera"));
+        leaveIdent("MyAgent ");
         QCOMPARE(w.cbsIdent->count(), 6);
-        QVERIFY(w.cbsIdent->findText(QStringLiteral("MYAGENT")) >= 0);
-        QCOMPARE(form->state().identText, std::string("MyAgent "));
-        QCOMPARE(*program.bytes("TXT/Ident.txt"),
+        QCOMPARE(a.form->state().identText, std::string("MyAgent "));
+        QCOMPARE(*a.program.bytes("TXT/Ident.txt"),
                  std::string("IEXPLORE\r\nMozila\r\nMYAGENT\r\nNetScape\r\nOpera\r\nQuarrow\r\n"));
-    }
 
-    void ignoreListAddsRemovesAndEnablesRemovalOnlyWithASelection() {
-        ProgramFolder program;
-        auto dialogs = std::make_shared<FakeDialogs>();
-        auto form = makeForm(program, dialogs);
-        FormWidgets& w = form->widgets();
-        OptionsTab& options = form->options();
+        // The ignore list adds new names and removes only with a selection.
         QVERIFY(!w.SpeedButton2->isEnabled());
         for (const char* name : {"TEMP", "Temp", "old", "bin"}) {
             w.editIgnore->setText(QString::fromLatin1(name));
             w.SpeedButton1->click();
         }
-        QCOMPARE(w.lbignore->count(), 3);
         QCOMPARE(w.editIgnore->text(), QStringLiteral("bin"));
-        QCOMPARE(*program.bytes("TXT/Ignore.txt"), std::string("TEMP\r\nold\r\nbin\r\n"));
+        QCOMPARE(*a.program.bytes("TXT/Ignore.txt"), std::string("TEMP\r\nold\r\nbin\r\n"));
         QVERIFY(!w.SpeedButton2->isEnabled());
-
         w.lbignore->setCurrentRow(1);
-        QVERIFY(w.SpeedButton2->isEnabled());
         w.SpeedButton2->click();
-        QCOMPARE(*program.bytes("TXT/Ignore.txt"), std::string("TEMP\r\nbin\r\n"));
+        QCOMPARE(*a.program.bytes("TXT/Ignore.txt"), std::string("TEMP\r\nbin\r\n"));
         QCOMPARE(w.lbignore->currentRow(), 1);
-        QVERIFY(w.SpeedButton2->isEnabled());
         w.SpeedButton2->click();
-        QCOMPARE(w.lbignore->count(), 1);
         QVERIFY2(!w.SpeedButton2->isEnabled(), "removing the last entry leaves no selection");
-        QCOMPARE(options.ignoreLines(), std::vector<std::string>{"TEMP"});
+        QCOMPARE(a.form->options().ignoreLines(), std::vector<std::string>{"TEMP"});
+
+        // The home page link grows under the mouse and opens the address.
+        const qreal normal = w.Label1->font().pointSizeF();
+        QEvent enter(QEvent::Enter), leave(QEvent::Leave);
+        QCoreApplication::sendEvent(w.Label18, &enter);
+        QCOMPARE(w.Label18->font().pointSizeF(), normal + 2);
+        QCoreApplication::sendEvent(w.Label18, &leave);
+        QCOMPARE(w.Label18->font().pointSizeF(), normal);
+        QTest::mouseClick(w.Label18, Qt::LeftButton);
+        QCOMPARE(a.dialogs->urls, QList<QUrl>{QUrl(QString::fromLatin1(kHomePage))});
     }
 
     void commentIsSavedOnRequestButEveryStartTakesTheMemo() {
-        ProgramFolder program;
-        TempDir tree;
-        mp3Tree(tree.path(), 1, 1);
-        FtpServer server(tree.path());
-        auto dialogs = std::make_shared<FakeDialogs>();
-        dialogs->saves.push_back(SaveChoice{program.file("Arhive/c.qrnet"), 1});
-        auto form = makeForm(program, dialogs);
-        FormWidgets& w = form->widgets();
+        Window a;
+        TreeServer server(1, 1);
+        FormWidgets& w = a.w();
         w.MemoComent->setPlainText(QStringLiteral("hello\nсвет"));
         w.Button3->click();
-        QCOMPARE(*program.bytes("TXT/Coment.txt"), std::string("hello\r\n\xF1\xE2\xE5\xF2\r\n"));
+        const std::string saved = "hello\r\n\xF1\xE2\xE5\xF2\r\n";
+        QCOMPARE(*a.program.bytes("TXT/Coment.txt"), saved);
 
         w.MemoComent->setPlainText(QStringLiteral("unsaved"));
-        enterScan(*form, server.port());
-        form->scans().Button1Click();
-        QCOMPARE(*form->state().context.CommentLines(), std::vector<std::string>{"unsaved"});
-        QCOMPARE(*program.bytes("TXT/Coment.txt"), std::string("hello\r\n\xF1\xE2\xE5\xF2\r\n"));
-        QTRY_VERIFY_WITH_TIMEOUT(!scansRunning(*form), 30000);
+        a.start(server.port(), "Arhive/c.qrnet");
+        QCOMPARE(*a.form->state().context.CommentLines(), std::vector<std::string>{"unsaved"});
+        QCOMPARE(*a.program.bytes("TXT/Coment.txt"), saved);
+        QVERIFY(a.scansEnd());
     }
 
-    void startIsUsableOnlyWithServerUserAndPassword() {
-        ProgramFolder program;
-        auto dialogs = std::make_shared<FakeDialogs>();
-        auto form = makeForm(program, dialogs);
-        FormWidgets& w = form->widgets();
+    void startNeedsServerUserAndPasswordAndThePortTakesDigitsOnly() {
+        Window a;
+        FormWidgets& w = a.w();
         QVERIFY(!w.Button1->isEnabled());
         w.cbsServer->setEditText(QStringLiteral("host"));
         QVERIFY(w.Button1->isEnabled());
@@ -114,39 +90,14 @@ private slots:
         QVERIFY(w.Button1->isEnabled());
         w.cbsServer->setEditText(QString());
         QVERIFY(!w.Button1->isEnabled());
-    }
 
-    void portFieldTakesDigitsOnly() {
-        ProgramFolder program;
-        auto dialogs = std::make_shared<FakeDialogs>();
-        auto form = makeForm(program, dialogs);
-        QLineEdit* port = form->widgets().Port;
-        port->clear();
-        QTest::keyClicks(port, QStringLiteral("2a1-b"));
-        QCOMPARE(port->text(), QStringLiteral("21"));
-    }
-
-    void homePageLinkOpensTheAddressAndGrowsUnderTheMouse() {
-        ProgramFolder program;
-        auto dialogs = std::make_shared<FakeDialogs>();
-        auto form = makeForm(program, dialogs);
-        FormWidgets& w = form->widgets();
-        w.pc1->setCurrentWidget(w.TabSheet7);
-        const qreal normal = w.Label1->font().pointSizeF();
-        QEvent enter(QEvent::Enter);
-        QCoreApplication::sendEvent(w.Label18, &enter);
-        QCOMPARE(w.Label18->font().pointSizeF(), normal + 2);
-        QEvent leave(QEvent::Leave);
-        QCoreApplication::sendEvent(w.Label18, &leave);
-        QCOMPARE(w.Label18->font().pointSizeF(), normal);
-        QTest::mouseClick(w.Label18, Qt::LeftButton);
-        QCOMPARE(dialogs->urls, QList<QUrl>{QUrl(QString::fromLatin1(kHomePage))});
+        w.Port->clear();
+        QTest::keyClicks(w.Port, QStringLiteral("2a1-b"));
+        QCOMPARE(w.Port->text(), QStringLiteral("21"));
     }
 };
 
-std::unique_ptr<QObject> makeGuiOptionsTest() {
-    return std::make_unique<GuiOptionsTest>();
-}
+QUARROW_GUI_SUITE(GuiOptionsTest)
 
 }  // namespace quarrow::test
 

@@ -7,6 +7,11 @@ namespace quarrow::test {
 
 // The Qt Test suites of the window program; the test executable runs the one named on its
 // command line (or all of them).
+#define QUARROW_GUI_SUITE(Name)             \
+    std::unique_ptr<QObject> make##Name() { \
+        return std::make_unique<Name>();    \
+    }
+
 std::unique_ptr<QObject> makeGuiRulesTest();
 std::unique_ptr<QObject> makeGuiScanTest();
 std::unique_ptr<QObject> makeGuiCommandLineTest();
@@ -14,7 +19,6 @@ std::unique_ptr<QObject> makeGuiLanguageTest();
 std::unique_ptr<QObject> makeGuiSettingsTest();
 std::unique_ptr<QObject> makeGuiOptionsTest();
 std::unique_ptr<QObject> makeGuiStressTest();
-std::unique_ptr<QObject> makeGuiArchiveTabTest();
 std::unique_ptr<QObject> makeGuiArchiveSearchTest();
 
 }  // namespace quarrow::test

@@ -18,7 +18,6 @@ int main(int argc, char** argv) {
         {QStringLiteral("GuiSettingsTest"), makeGuiSettingsTest},
         {QStringLiteral("GuiOptionsTest"), makeGuiOptionsTest},
         {QStringLiteral("GuiStressTest"), makeGuiStressTest},
-        {QStringLiteral("GuiArchiveTabTest"), makeGuiArchiveTabTest},
         {QStringLiteral("GuiArchiveSearchTest"), makeGuiArchiveSearchTest},
     };
     QStringList arguments = QCoreApplication::arguments();

@@ -134,59 +134,42 @@ private:
     std::optional<std::string> savedTz_;
 };
 
-TEST_F(CheckResult, TextTypesReplaceTheListAndLeaveNoWorkFile) {
+// The check writes under the entry's save name by its save type; the window under a chosen
+// name by the chosen type. Either replaces an older file and leaves no work file behind.
+TEST_F(CheckResult, TextListsByTypeAndWriter) {
     const struct {
+        bool window;
         int type;
         const std::string& text;
-    } cases[] = {{1, kAddresses}, {2, kLineTexts}, {0, kLineTexts}, {-1, kLineTexts}};
+    } cases[] = {{false, 1, kAddresses},  {false, 2, kLineTexts}, {false, 0, kLineTexts},
+                 {false, -1, kLineTexts}, {true, 1, kAddresses},  {true, 2, kLineTexts}};
     for (const auto& c : cases) {
-        ASSERT_TRUE(writeFileAtomic(dir.path() + "result.txt", dir.path() + "x", "old"));
-        entry.TextExport = c.type;
+        const std::string name = c.window ? "list.txt.txt" : "result.txt";
+        ASSERT_TRUE(writeFileAtomic(dir.path() + name, dir.path() + "x", "old"));
+        entry.TextExport = c.window ? 3 : c.type;  // the window ignores the entry's type
         std::string error;
-        ASSERT_TRUE(WriteCheckResult(entry, texts, kComments, kNow, &error)) << error;
-        EXPECT_EQ(bytesOf("result.txt"), c.text) << c.type;
-        EXPECT_EQ(files(), std::set<std::string>{"result.txt"}) << c.type;
-    }
-}
-
-TEST_F(CheckResult, SnapshotHasTheCheckHeaderAndEveryItemsFolder) {
-    const Lines header = {"FTP data: ftp://ftp.example.org/pub/",
-                          "Created: " + kStamp,
-                          "Files: 6",
-                          "Login used",
-                          "first note",
-                          "second",
-                          "ftp.example.org",
-                          "*.mp3"};
-    const Lines folders = {"/pub/",
-                           "/pub/new/",
-                           "/pub/new/deep/",
-                           "/pub/new/deep/",
-                           "/pub/\xCC\xF3\xE7\xFB\xEA\xE0/",
-                           "/pub/odd/"};
-    for (int type : {3, 4}) {
-        entry.TextExport = type;
-        std::string error;
-        ASSERT_TRUE(WriteCheckResult(entry, texts, kComments, kNow, &error)) << error;
-        expectSnapshot("result.qrnet", header, folders);
-        EXPECT_EQ(files(), std::set<std::string>{"result.qrnet"}) << type;
-    }
-}
-
-TEST_F(CheckResult, WindowSavesTextListsUnderTheChosenName) {
-    entry.TextExport = 3;  // the entry's own save type plays no part
-    for (const auto& [type, text] : {std::pair{1, kAddresses}, std::pair{2, kLineTexts}}) {
-        std::string error;
-        ASSERT_TRUE(SaveScanResult(entry, dir.path() + "list.txt", type, kComments, kNow, &error))
+        ASSERT_TRUE(c.window ? SaveScanResult(entry, dir.path() + "list.txt", c.type, kComments,
+                                              kNow, &error)
+                             : WriteCheckResult(entry, texts, kComments, kNow, &error))
             << error;
-        EXPECT_EQ(bytesOf("list.txt.txt"), text) << type;
-        EXPECT_EQ(files(), std::set<std::string>{"list.txt.txt"}) << type;
+        EXPECT_EQ(bytesOf(name), c.text) << c.type;
+        EXPECT_EQ(files(), std::set<std::string>{name}) << c.type;
+        std::filesystem::remove(dir.path() + name);
     }
 }
 
-TEST_F(CheckResult, WindowSnapshotHasTheFixedRussianHeader) {
-    entry.UserName = "anonymous";
-    const Lines header = {
+// The check's header comes from the language and names the login; the window's is fixed
+// Russian text whose address doubles the "/". The window's folder of an item stops at "/".
+TEST_F(CheckResult, SnapshotsHoldTheHeaderAndEveryItemsFolder) {
+    const Lines checkHeader = {"FTP data: ftp://ftp.example.org/pub/",
+                               "Created: " + kStamp,
+                               "Files: 6",
+                               "Login used",
+                               "first note",
+                               "second",
+                               "ftp.example.org",
+                               "*.mp3"};
+    const Lines windowHeader = {
         // "Данные о ftp сервере ftp://", "время создания  -  ", "Количество файлов  -  "
         "\xC4\xE0\xED\xED\xFB\xE5 \xEE ftp \xF1\xE5\xF0\xE2\xE5\xF0\xE5 "
         "ftp://ftp.example.org//pub/",
@@ -196,34 +179,36 @@ TEST_F(CheckResult, WindowSnapshotHasTheFixedRussianHeader) {
         "second",
         "ftp.example.org",
         "*.mp3"};
-    const Lines folders = {
-        "/pub/", "/pub/new/", "/pub/new/deep/", "/pub/new/deep/", "/pub/\xCC\xF3\xE7\xFB\xEA\xE0/",
-        "/pub/"};
-    for (int type : {3, 0}) {
+    const Lines folders = {"/pub/", "/pub/new/", "/pub/new/deep/", "/pub/new/deep/",
+                           "/pub/\xCC\xF3\xE7\xFB\xEA\xE0/"};
+    for (const auto& [window, type] :
+         {std::pair{false, 3}, std::pair{false, 4}, std::pair{true, 3}, std::pair{true, 0}}) {
+        const std::string name = window ? "snap.qrnet" : "result.qrnet";
+        entry.TextExport = type;
+        entry.UserName = window ? "anonymous" : "bob";
         std::string error;
-        ASSERT_TRUE(SaveScanResult(entry, dir.path() + "snap", type, kComments, kNow, &error))
+        ASSERT_TRUE(window
+                        ? SaveScanResult(entry, dir.path() + "snap", type, kComments, kNow, &error)
+                        : WriteCheckResult(entry, texts, kComments, kNow, &error))
             << error;
-        expectSnapshot("snap.qrnet", header, folders);
-        EXPECT_EQ(files(), std::set<std::string>{"snap.qrnet"}) << type;
+        Lines itemFolders = folders;
+        itemFolders.push_back(window ? "/pub/" : "/pub/odd/");
+        expectSnapshot(name, window ? windowHeader : checkHeader, itemFolders);
+        EXPECT_EQ(files(), std::set<std::string>{name}) << type;
+        std::filesystem::remove(dir.path() + name);
     }
 }
 
-TEST_F(CheckResult, BlankSaveNameWritesNothing) {
-    for (const std::string& name : {""s, "  \t "s}) {
-        entry.ResumeBase = name;
-        entry.TextExport = 3;
-        EXPECT_TRUE(WriteCheckResult(entry, texts, kComments, kNow, nullptr));
-        EXPECT_TRUE(SaveScanResult(entry, name, 1, kComments, kNow, nullptr));
-    }
-    EXPECT_TRUE(files().empty());
-}
-
-TEST_F(CheckResult, UnusableSaveNameFailsAndLeavesNoFile) {
+// A blank name writes nothing and succeeds; an unusable one fails saying why and leaves the
+// folder as it was.
+TEST_F(CheckResult, BlankOrUnusableSaveNames) {
     ASSERT_TRUE(writeFileAtomic(dir.path() + "plain", dir.path() + "x", "keep"));
     for (const char* taken : {"taken.txt", "taken.qrnet"})
         ASSERT_TRUE(makeDirectory(dir.path() + taken));
     const std::set<std::string> before = files();
     const std::string cases[] = {
+        "",
+        "  \t ",
         dir.path() + "plain/result",    // folder is a regular file
         dir.path() + "missing/result",  // folder does not exist
         dir.path() + "nul\0name"s,      // NUL in the name
@@ -231,15 +216,16 @@ TEST_F(CheckResult, UnusableSaveNameFailsAndLeavesNoFile) {
         dir.path() + "taken",           // the targets are folders: the rename fails
     };
     for (const std::string& name : cases) {
+        const bool blank = name.find_first_not_of(" \t") == std::string::npos;
         for (int type : {1, 3}) {
             std::string error;
-            EXPECT_FALSE(SaveScanResult(entry, name, type, kComments, kNow, &error)) << name;
-            EXPECT_FALSE(error.empty()) << name;
+            EXPECT_EQ(SaveScanResult(entry, name, type, kComments, kNow, &error), blank) << name;
+            EXPECT_EQ(error.empty(), blank) << name;
             entry.ResumeBase = name;
             entry.TextExport = type;
             error.clear();
-            EXPECT_FALSE(WriteCheckResult(entry, texts, kComments, kNow, &error)) << name;
-            EXPECT_FALSE(error.empty()) << name;
+            EXPECT_EQ(WriteCheckResult(entry, texts, kComments, kNow, &error), blank) << name;
+            EXPECT_EQ(error.empty(), blank) << name;
             EXPECT_EQ(files(), before) << name;
         }
     }

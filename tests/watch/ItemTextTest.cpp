@@ -28,36 +28,26 @@ TEST(ItemText, FormatItemSizeUsesDecimalUnitsAndHidesZero) {
     for (const auto& c : cases) EXPECT_EQ(FormatItemSize(c.bytes), c.text) << c.bytes;
 }
 
-TEST(ItemText, NameFromPathTakesTheLastPart) {
+// The name is the last part; the check's folder keeps everything before it, the window's
+// stops at the last "/".
+TEST(ItemText, NameAndFolderPartsOfAPath) {
     const struct {
-        const char* text;
-        const char* name;
+        const char *fullName, *name, *check, *window;
     } cases[] = {
-        {"/pub/a.mp3", "a.mp3"},
-        {"/pub/new", "new"},
-        {"/pub/", ""},
-        {"a.mp3", "a.mp3"},
-        {"C:\\music\\b.mp3", "b.mp3"},
-        {"c:b.mp3", "b.mp3"},
-        // With a "/" present, "\" and ":" belong to the name.
-        {"/pub/odd\\x:y.mp3", "odd\\x:y.mp3"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(NameFromPath(c.text), c.name) << c.text;
-}
-
-TEST(ItemText, FolderPartsOfACheckAndOfTheWindow) {
-    const struct {
-        const char* fullName;
-        const char* check;
-        const char* window;
-    } cases[] = {
-        {"/pub/a.mp3", "/pub/", "/pub/"},
-        {"/a.mp3", "/", "/"},
-        {"/pub/odd\\name.mp3", "/pub/odd/", "/pub/"},
-        {"/pub/x:y/z:w.mp3", "/pub/x:y/z:", "/pub/x:y/"},
-        {"bare.mp3", "", ""},
+        {"/pub/a.mp3", "a.mp3", "/pub/", "/pub/"},
+        {"/a.mp3", "a.mp3", "/", "/"},
+        {"/pub/", "", "/pub/", "/pub/"},
+        {"bare.mp3", "bare.mp3", "", ""},
+        {"C:\\music\\b.mp3", "b.mp3", nullptr, nullptr},
+        {"c:b.mp3", "b.mp3", nullptr, nullptr},
+        // With a "/" present, "\" and ":" belong to the name, yet split the check's folder.
+        {"/pub/odd\\x:y.mp3", "odd\\x:y.mp3", nullptr, nullptr},
+        {"/pub/odd\\name.mp3", "odd\\name.mp3", "/pub/odd/", "/pub/"},
+        {"/pub/x:y/z:w.mp3", "z:w.mp3", "/pub/x:y/z:", "/pub/x:y/"},
     };
     for (const auto& c : cases) {
+        EXPECT_EQ(NameFromPath(c.fullName), c.name) << c.fullName;
+        if (!c.check) continue;
         EXPECT_EQ(checkFolderPart(c.fullName), c.check) << c.fullName;
         EXPECT_EQ(windowFolderPart(c.fullName), c.window) << c.fullName;
     }

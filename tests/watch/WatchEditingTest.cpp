@@ -169,7 +169,8 @@ TEST_F(WatchEditingTest, BadPortStopsWithoutALine) {
     EXPECT_EQ(entry->Password, "us@site") << "fields after it stay";
 }
 
-TEST_F(WatchEditingTest, TypedTextsGoToTheHistoryFiles) {
+// Typed texts go to the history files; a removed line keeps its record and the file follows.
+TEST_F(WatchEditingTest, HistoryFilesAndRemovedLines) {
     ASSERT_TRUE(writeLinesFile(txt("MASK.txt"), {"*.ZIP", "*.AVI"}));
     passwords.assign({"us@site"});
     WatchForm form = typed("h", "pub", ".mp3");
@@ -183,11 +184,7 @@ TEST_F(WatchEditingTest, TypedTextsGoToTheHistoryFiles) {
     // The typed mask stays lower case, so it is never found among the upper-cased entries.
     EXPECT_EQ(fileLines(txt("MASK.txt")), (Lines{"*.ZIP", "*.AVI", "*.MP3", "*.MP3"}));
     EXPECT_EQ(fileLines(txt("PATH.txt")), (Lines{"/pub/", "/pub/x/"}));
-}
 
-TEST_F(WatchEditingTest, RemovedLineKeepsItsRecordAndTheFileFollows) {
-    ASSERT_EQ(add(typed("a", "/", "*.*")).kind, Kind::Added);
-    ASSERT_EQ(add(typed("b", "/", "*.*")).kind, Kind::Added);
     const WatchEditResult removed = RemoveWatchLine(table, 0, program.path());
     EXPECT_EQ(removed.kind, Kind::Removed);
     EXPECT_EQ(removed.entry, 0);
@@ -195,7 +192,7 @@ TEST_F(WatchEditingTest, RemovedLineKeepsItsRecordAndTheFileFollows) {
     const Lines file = fileLines(SpyFilePath(program.path()));
     ASSERT_EQ(file.size(), 3u);
     EXPECT_EQ(file[1], "-1=0");
-    EXPECT_TRUE(file[2].starts_with("0=|server=b|"));
+    EXPECT_TRUE(file[2].starts_with("0=|server=h|path=/pub/x/|")) << file[2];
 }
 
 }  // namespace
