@@ -5,6 +5,10 @@
 #include <string_view>
 #include <vector>
 
+namespace quarrow {
+class EngineContext;
+}
+
 namespace quarrow::cli {
 
 // Exit codes of quarrow-cli.
@@ -33,6 +37,11 @@ void PrintErr(const std::string& cp1251Line);
 int PrintUsageError(const std::string& message);
 // A number of a list line: decimal digits only.
 std::optional<int> parseLineNumber(std::string_view text);
+
+// Sets up the engine as the window program does at start-up: data folders, ignore list,
+// comment, worker texts and connection settings of the program folder. Returns the language
+// file in force (see LanguageFileFor).
+std::string PrepareEngine(EngineContext& context);
 
 // `operands` are the arguments after "watch", as given (UTF-8).
 int RunWatchCommand(const std::string& programDir, const std::vector<std::string>& operands);

@@ -5,6 +5,9 @@
 #include <cstdio>
 
 #include "cli/CliCommands.h"
+#include "engine/EngineContext.h"
+#include "engine/ProgramFolders.h"
+#include "engine/Settings.h"
 #include "engine/Translate.h"
 #include "platform/Cp1251.h"
 #include "platform/FileSystem.h"
@@ -56,6 +59,17 @@ std::string ExecutableDir() {
     const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
     if (length <= 0) return "./";
     return folderOf(systemPath(std::string(buffer, static_cast<size_t>(length))));
+}
+
+std::string PrepareEngine(EngineContext& context) {
+    CreateDataFolders(context.ProgramDir);
+    context.setIgnoreList(LoadTxtList(context.ProgramDir, "Ignore.txt"));
+    context.setCommentLines(LoadTxtList(context.ProgramDir, "Coment.txt"));
+    const std::string languageFile = LanguageFileFor(context.ProgramDir);
+    context.setTexts(LoadThreadTexts(languageFile));
+    context.SessionOptions =
+        LoadSettings(settingsFilePath(context.ProgramDir), std::time(nullptr)).connection;
+    return languageFile;
 }
 
 std::string LanguageFileFor(const std::string& programDir) {

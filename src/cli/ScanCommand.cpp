@@ -129,12 +129,7 @@ int summarise(EngineContext& context, const std::vector<int>& jobs) {
 // Sets up the engine as the window program does at start-up: data folders, ignore list,
 // comment and language of the program folder.
 void prepare(EngineContext& context) {
-    CreateDataFolders(context.ProgramDir);
-    context.setIgnoreList(LoadTxtList(context.ProgramDir, "Ignore.txt"));
-    context.setCommentLines(LoadTxtList(context.ProgramDir, "Coment.txt"));
-    context.setTexts(LoadThreadTexts(LanguageFileFor(context.ProgramDir)));
-    context.SessionOptions =
-        LoadSettings(settingsFilePath(context.ProgramDir), std::time(nullptr)).connection;
+    PrepareEngine(context);
     InstallStopSignals();
 }
 

@@ -29,11 +29,7 @@ constexpr auto kMinute = std::chrono::minutes(1);
 struct WatchSetup {
     explicit WatchSetup(const std::string& programDir)
         : engine(programDir), watch(engine, timers), scheduler(watch) {
-        CreateDataFolders(programDir);
-        engine.setCommentLines(LoadTxtList(programDir, "Coment.txt"));
-        engine.SessionOptions =
-            LoadSettings(settingsFilePath(programDir), std::time(nullptr)).connection;
-        watch.setTexts(LoadWatchTexts(LanguageFileFor(programDir)));
+        watch.setTexts(LoadWatchTexts(PrepareEngine(engine)));
     }
 
     // False, after saying why, when the list stopped loading at a damaged entry.
