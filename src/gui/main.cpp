@@ -1,10 +1,10 @@
 #include <QIcon>
 #include <QSystemTrayIcon>
 
-#include "gui/FormDialogs.h"
-#include "gui/GuardedApplication.h"
-#include "gui/QtText.h"
-#include "gui/TFtpForm.h"
+#include "gui/shell/FormDialogs.h"
+#include "gui/shell/GuardedApplication.h"
+#include "gui/shell/TFtpForm.h"
+#include "gui/widgets/QtText.h"
 #include "platform/FileSystem.h"
 
 int main(int argc, char** argv) {

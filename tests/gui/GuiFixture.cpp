@@ -24,6 +24,14 @@ std::optional<SaveChoice> FakeDialogs::saveSnapshot(QWidget*, const QString& fol
                                   [](const SaveChoice& c) -> const QString& { return c.fileName; });
 }
 
+std::optional<SaveChoice> FakeDialogs::saveWatchResult(QWidget*, const QString& fileName,
+                                                       int filterIndex) {
+    folders.append(fileName);
+    filters.append(filterIndex);
+    return nextAnswer<SaveChoice>(saves,
+                                  [](const SaveChoice& c) -> const QString& { return c.fileName; });
+}
+
 std::optional<QString> FakeDialogs::openResume(QWidget*, const QString& folder) {
     folders.append(folder);
     return nextAnswer<QString>(opens, [](const QString& s) -> const QString& { return s; });

@@ -19,15 +19,15 @@
 #include "engine/TFtpMain.h"
 #include "fixtures/FtpServer.h"
 #include "fixtures/TempDir.h"
-#include "gui/FormDialogs.h"
-#include "gui/FormState.h"
-#include "gui/ScanControl.h"
-#include "gui/ScanPage.h"
-#include "gui/ScanPageControl.h"
-#include "gui/ScanPages.h"
-#include "gui/TFtpForm.h"
-#include "gui/TrayNotice.h"
-#include "gui/VirtualListView.h"
+#include "gui/scan/ScanControl.h"
+#include "gui/scan/ScanPage.h"
+#include "gui/scan/ScanPageControl.h"
+#include "gui/scan/ScanPages.h"
+#include "gui/scan/VirtualListView.h"
+#include "gui/shell/FormDialogs.h"
+#include "gui/shell/FormState.h"
+#include "gui/shell/TFtpForm.h"
+#include "gui/shell/TrayNotice.h"
 #include "platform/FileSystem.h"
 
 namespace quarrow::test {
@@ -39,6 +39,10 @@ class FakeDialogs : public FormDialogs {
 public:
     std::optional<SaveChoice> saveSnapshot(QWidget*, const QString& folder) override;
     std::optional<QString> openResume(QWidget*, const QString& folder) override;
+    // Answered from `saves` too; the name and filter it was opened with go to `folders` and
+    // `filters`.
+    std::optional<SaveChoice> saveWatchResult(QWidget*, const QString& fileName,
+                                              int filterIndex) override;
     void message(QWidget*, const QString& text) override { messages.append(text); }
     void error(QWidget*, const QString& text) override { errors.append(text); }
     bool controlHeld() override { return ctrl; }
@@ -47,6 +51,7 @@ public:
     std::deque<SaveChoice> saves;
     std::deque<QString> opens;
     QStringList folders;  // the folder each dialog was opened in
+    QList<int> filters;   // the filter index each watch result dialog was opened with
     QStringList messages, errors;
     QList<QUrl> urls;
     bool ctrl = false;

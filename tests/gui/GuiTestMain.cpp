@@ -3,7 +3,7 @@
 #include <map>
 
 #include "GuiSuites.h"
-#include "gui/GuardedApplication.h"
+#include "gui/shell/GuardedApplication.h"
 
 using namespace quarrow::test;
 
