@@ -1,5 +1,7 @@
 #include "engine/CommandLine.h"
 
+#include <algorithm>
+
 #include "engine/EngineContext.h"
 #include "engine/Masks.h"
 #include "engine/TMonDirThread.h"
@@ -33,6 +35,22 @@ std::optional<int> ParsePort(std::string_view text) {
     if (value < 1 || value > 65535) return std::nullopt;
     return value;
 }
+
+namespace {
+
+// A command line's port: any whole decimal number is taken (one out of range fails to connect
+// on its own page, the batch goes on); a value above 65535 stays above it.
+std::optional<int> WholeNumber(std::string_view text) {
+    if (text.empty()) return std::nullopt;
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = std::min(value * 10 + (c - '0'), 1000000);
+    }
+    return value;
+}
+
+}  // namespace
 
 std::optional<std::string> KeywordValue(std::string_view line, std::string_view keyword) {
     const auto at = line.find(keyword);
@@ -98,9 +116,9 @@ FillResult FillJobFromDescription(const EngineContext& context, TFtpMain& job,
 
     int port = kDefaultPort;
     if (const auto portText = KeywordValue(description, "[port=")) {
-        const auto parsed = ParsePort(*portText);
+        const auto parsed = WholeNumber(*portText);
         if (!parsed) {
-            error = "'" + *portText + "' is not a valid port number";
+            error = "'" + *portText + "' is not a whole decimal number";
             return FillResult::BadPort;
         }
         port = *parsed;

@@ -69,13 +69,25 @@ void WatchScheduler::StartOrStop(int linePosition) {
         context_.Timers.start(entry, kStartNowMs);
         return;
     }
-    record->Connected.store(false);
+    stop(*record);
+}
+
+void WatchScheduler::StopAll() {
+    for (int entry = 0; entry < context_.Table.size(); ++entry) {
+        context_.Timers.stop(entry);
+        if (const auto record = context_.Table.at(entry); record && record->Connected.load())
+            stop(*record);
+    }
+}
+
+void WatchScheduler::stop(WatchEntry& record) {
+    record.Connected.store(false);
     // A check that has not published its session yet closes it as soon as it does.
-    record->StopRequested.store(true);
+    record.StopRequested.store(true);
     std::shared_ptr<FtpSession> session;
     {
-        std::lock_guard lock(record->Lock);
-        session = record->FtpHandle;
+        std::lock_guard lock(record.Lock);
+        session = record.FtpHandle;
     }
     if (session) session->close();
 }

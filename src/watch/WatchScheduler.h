@@ -5,6 +5,7 @@
 namespace quarrow {
 
 class WatchContext;
+struct WatchEntry;
 
 // When watch checks start, and what the watch list's buttons and timers do to its entries: the
 // decisions of the watch tab with the drawing left out, so that the window, quarrow-cli and the
@@ -29,6 +30,8 @@ public:
     // "Start" / "Stop" on a line: stops a busy entry's check (its session is closed, the walk
     // ends at once and the partial result is written), or starts an idle one within 100 ms.
     void StartOrStop(int linePosition);
+    // Stops every running check and every entry's timer, as the program does when it closes.
+    void StopAll();
     // "Start all": every idle listed entry, inactive ones included, within 100 ms.
     void StartAll();
     // A click on a line with tick `active`: when it differs from the entry's Active, Active
@@ -42,6 +45,7 @@ public:
 
 private:
     void attach(int entry);
+    void stop(WatchEntry& record);
 
     WatchContext& context_;
 };

@@ -59,6 +59,8 @@ std::optional<std::string> ProgramFolder::bytes(const char* relative) const {
 }
 
 void ProgramFolder::write(const char* relative, const std::vector<std::string>& lines) const {
+    const std::string file = path() + relative;
+    makeDirectories(file.substr(0, file.rfind('/')));
     if (!writeLinesFile(path() + relative, lines)) qFatal("cannot write %s", relative);
 }
 

@@ -20,5 +20,8 @@ std::unique_ptr<QObject> makeGuiSettingsTest();
 std::unique_ptr<QObject> makeGuiOptionsTest();
 std::unique_ptr<QObject> makeGuiStressTest();
 std::unique_ptr<QObject> makeGuiArchiveSearchTest();
+std::unique_ptr<QObject> makeGuiNewFilesTest();
+std::unique_ptr<QObject> makeGuiWatchDialogTest();
+std::unique_ptr<QObject> makeGuiWatchTest();
 
 }  // namespace quarrow::test

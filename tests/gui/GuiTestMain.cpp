@@ -19,6 +19,9 @@ int main(int argc, char** argv) {
         {QStringLiteral("GuiOptionsTest"), makeGuiOptionsTest},
         {QStringLiteral("GuiStressTest"), makeGuiStressTest},
         {QStringLiteral("GuiArchiveSearchTest"), makeGuiArchiveSearchTest},
+        {QStringLiteral("GuiNewFilesTest"), makeGuiNewFilesTest},
+        {QStringLiteral("GuiWatchDialogTest"), makeGuiWatchDialogTest},
+        {QStringLiteral("GuiWatchTest"), makeGuiWatchTest},
     };
     QStringList arguments = QCoreApplication::arguments();
     QStringList chosen;

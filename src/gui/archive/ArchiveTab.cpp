@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QListWidget>
-#include <QTabWidget>
 #include <QToolButton>
 
 #include "archive/ArchiveList.h"
@@ -15,7 +14,6 @@ namespace quarrow {
 ArchiveTab::ArchiveTab(FormState& state, FormWidgets& widgets, QWidget* window)
     : QObject(window), state_(state), w_(widgets) {
     connect(w_.clb2, &QListWidget::itemClicked, this, &ArchiveTab::clb2Click);
-    connect(w_.pc1, &QTabWidget::currentChanged, this, &ArchiveTab::pc1Change);
     connect(w_.SpeedButton8, &QToolButton::clicked, this, [this] {
         if (actions_) actions_->LoadArchives();
     });
@@ -59,19 +57,10 @@ void ArchiveTab::clb2Click() {
     item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
 }
 
-void ArchiveTab::commonTabShow() {
-    state_.context.ArchiveBusy.store(false);
+void ArchiveTab::clearSelection() {
     w_.clb2->clearSelection();
     w_.clb2->setCurrentItem(nullptr);
     w_.SpeedButton8->setEnabled(false);
-}
-
-void ArchiveTab::pc1Change(int index) {
-    QWidget* page = w_.pc1->widget(index);
-    if (page == w_.TabSheet1 || page == w_.TabSheet2 || page == w_.TabSheet4) commonTabShow();
-    if (page != w_.TabSheet3) return;
-    commonTabShow();
-    RefreshArchiveList();
 }
 
 bool ArchiveTab::eventFilter(QObject* watched, QEvent* event) {

@@ -25,7 +25,7 @@ public:
     virtual bool Loading() const = 0;
 };
 
-// The lower page control's tab switching and the archive tab's snapshot list.
+// The archive tab's snapshot list.
 class ArchiveTab : public QObject {
 public:
     ArchiveTab(FormState& state, FormWidgets& widgets, QWidget* window);
@@ -41,14 +41,13 @@ public:
     // The names of the ticked snapshots, top to bottom.
     QStringList checkedArchives() const;
     void clb2Click();
-    void pc1Change(int index);
+    // Another tab was shown: no snapshot selected, the load button off until a click.
+    void clearSelection();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void commonTabShow();
-
     FormState& state_;
     FormWidgets& w_;
     std::unique_ptr<ArchiveActions> actions_;

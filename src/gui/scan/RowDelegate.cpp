@@ -3,27 +3,13 @@
 #include <QPainter>
 
 #include "gui/scan/JobRowsModel.h"
+#include "gui/widgets/RowText.h"
 #include "gui/widgets/ScanColours.h"
 
 namespace quarrow {
 namespace {
 
 constexpr int kIconSide = 16;
-
-QFont numberFont(const QFont& base) {
-    QFont font = base;
-    if (font.pointSizeF() > 0) font.setPointSizeF(std::max(font.pointSizeF() - 2, 1.0));
-    return font;
-}
-
-// Draws `text` from `x` with its baseline so that its descent ends `gap` pixels above the
-// bottom of `row`; returns its width.
-int drawBottomAligned(QPainter& painter, const QRect& row, int x, int gap, const QString& text) {
-    const QFontMetrics metrics(painter.font());
-    const int baseline = row.bottom() - gap - metrics.descent();
-    painter.drawText(x, baseline, text);
-    return metrics.horizontalAdvance(text);
-}
 
 }  // namespace
 

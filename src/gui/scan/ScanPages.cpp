@@ -292,7 +292,9 @@ void ScanPages::Timer2Timer() {
             updateProgressBar(page);
     }
     tray_.showWindow();
-    QApplication::alert(window_);
+    // One flash of the taskbar entry, as long as the balloon shows, not an alert that lasts
+    // until the user comes back.
+    QApplication::alert(window_, kBalloonSeconds * 1000);
     const std::string text =
         job ? job->statusText() + "\r" + endOfScanText(*job, state_.texts) : state_.texts.endscan;
     tray_.ShowBalloon(QStringLiteral("Quarrow :"), labelText(text), kBalloonSeconds,

@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -98,8 +99,25 @@ void buildMiscTab(FormWidgets& w) {
 }
 
 void buildWatchTab(FormWidgets& w) {
-    auto* column = new QVBoxLayout(w.TabSheet5);
-    column->setContentsMargins(4, 3, 4, 3);
+    QWidget* page = w.TabSheet5;
+    w.CheckListBox1 = named<QListView>(page, "CheckListBox1");
+    w.CheckListBox1->setUniformItemSizes(true);
+    w.CheckListBox1->setMouseTracking(true);
+    w.AddSurveillance = flatButton(page, "AddSurveillance", QStringLiteral("Добавить"));
+    w.SpeedButton7 = flatButton(page, "SpeedButton7", QStringLiteral("Изменить"));
+    w.SpeedButton4 = flatButton(page, "SpeedButton4", QStringLiteral("Удалить"));
+    w.SpeedButton3 = flatButton(page, "SpeedButton3", QStringLiteral("Запустить "));
+    w.SpeedButton6 = flatButton(page, "SpeedButton6", QStringLiteral("Запустить всё"));
+    for (QToolButton* button : {w.SpeedButton7, w.SpeedButton4, w.SpeedButton3, w.SpeedButton6})
+        button->setEnabled(false);
+    auto* column = tightColumn(page);
+    column->addWidget(w.CheckListBox1, 1);
+    auto* buttons = new QHBoxLayout;
+    for (QToolButton* button :
+         {w.AddSurveillance, w.SpeedButton7, w.SpeedButton4, w.SpeedButton3, w.SpeedButton6})
+        buttons->addWidget(button);
+    buttons->addStretch(1);
+    column->addLayout(buttons);
 }
 
 void buildOptionsTab(FormWidgets& w) {

@@ -5,6 +5,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QListView;
 class QListWidget;
 class QPlainTextEdit;
 class QProgressBar;
@@ -69,8 +70,14 @@ struct FormWidgets {
     QToolButton* SpeedButton1 = nullptr;
     QToolButton* SpeedButton2 = nullptr;
 
-    // "Слежение": laid out by the watch list
+    // "Слежение"
     QWidget* TabSheet5 = nullptr;
+    QListView* CheckListBox1 = nullptr;
+    QToolButton* AddSurveillance = nullptr;  // add
+    QToolButton* SpeedButton7 = nullptr;     // change
+    QToolButton* SpeedButton4 = nullptr;     // delete
+    QToolButton* SpeedButton3 = nullptr;     // start or stop the selected entry
+    QToolButton* SpeedButton6 = nullptr;     // start all
 
     // "Опции"
     QWidget* TabSheet7 = nullptr;
@@ -81,6 +88,10 @@ struct FormWidgets {
 
     QTimer* Timer1 = nullptr;  // progress refresh, 100 ms
     QTimer* Timer2 = nullptr;  // end-of-scan notice, 500 ms
+    QTimer* Timer4 = nullptr;  // watch list refresh while its tab is shown, 5000 ms
+    QTimer* Timer5 = nullptr;  // watch countdown, 60000 ms
+    QTimer* Timer6 = nullptr;  // balloon of a finished watch check, 1000 ms
+    QTimer* Timer7 = nullptr;  // watch list and new-files refresh, 1000 ms
     QTimer* Timer8 = nullptr;  // hide after the command line, 1000 ms
     QTimer* Timer9 = nullptr;  // archive search after a key release, 250 ms
 };

@@ -135,6 +135,11 @@ FormWidgets buildFtpForm(QMainWindow& form) {
 
     w.Timer1 = oneShot(&form, "Timer1", 100);
     w.Timer2 = oneShot(&form, "Timer2", 500);
+    w.Timer4 = oneShot(&form, "Timer4", 5000);
+    w.Timer5 = oneShot(&form, "Timer5", 60000);
+    w.Timer5->setSingleShot(false);
+    w.Timer6 = oneShot(&form, "Timer6", 1000);
+    w.Timer7 = oneShot(&form, "Timer7", 1000);
     w.Timer8 = oneShot(&form, "Timer8", 1000);
     w.Timer9 = oneShot(&form, "Timer9", 250);
     return w;

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -41,6 +42,11 @@ void OptionsTab::saveList(const HistoryList& list) {
 void OptionsTab::ComboBox1Change(int index) {
     state_.languageFile = languageFilePath(state_.programDir(), index);
     ApplyLanguage(state_, *window_);
+    if (languageApplied_) languageApplied_();
+}
+
+void OptionsTab::setLanguageListener(std::function<void()> applied) {
+    languageApplied_ = std::move(applied);
 }
 
 void OptionsTab::cbsIdentChoose(int index) {
@@ -88,10 +94,8 @@ void OptionsTab::Label18Click() {
 }
 
 std::vector<std::string> OptionsTab::commentLines() const {
-    std::vector<std::string> lines;
-    for (const QString& line : w_.MemoComent->toPlainText().split(QLatin1Char('\n')))
-        lines.push_back(toSystem(line));
-    return lines;
+    // A memo ending in a line break, or an empty one, has no empty last line.
+    return splitLines(toSystem(w_.MemoComent->toPlainText()));
 }
 
 std::vector<std::string> OptionsTab::ignoreLines() const {
@@ -105,7 +109,10 @@ void OptionsTab::publishToEngine() {
 
 bool OptionsTab::eventFilter(QObject* watched, QEvent* event) {
     if (watched == w_.cbsIdent && event->type() == QEvent::FocusOut) {
-        cbsIdentExit();
+        // Only a move to another control leaves the combo: its own drop-down opening, or the
+        // program losing the focus, keeps a half-typed text out of the list.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) cbsIdentExit();
     } else if (watched == w_.Label18) {
         const auto linkSize = [this](double extra) {
             QFont font = w_.Label18->font();

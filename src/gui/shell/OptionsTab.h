@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ public:
     OptionsTab(FormState& state, FormWidgets& widgets, QWidget* window);
 
     void ComboBox1Change(int index);
+    // Called after every change of language, once the main window is relabelled.
+    void setLanguageListener(std::function<void()> applied);
     void cbsIdentChoose(int index);
     void cbsIdentExit();
     void SpeedButton1Click();
@@ -46,6 +49,7 @@ private:
     FormState& state_;
     FormWidgets& w_;
     QWidget* window_;
+    std::function<void()> languageApplied_;
 };
 
 }  // namespace quarrow

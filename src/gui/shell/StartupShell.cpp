@@ -22,6 +22,7 @@
 #include "gui/shell/LogoArea.h"
 #include "gui/shell/OptionsTab.h"
 #include "gui/shell/TrayNotice.h"
+#include "gui/watch/WatchTab.h"
 #include "gui/widgets/QtText.h"
 #include "platform/Cp1251.h"
 #include "platform/FileSystem.h"
@@ -38,13 +39,16 @@ constexpr int kMaximisedPosition = -4;
 // The scans of the command line get their pages like a scan started from the scanner page.
 class WindowHooks : public CommandLineHooks {
 public:
-    explicit WindowHooks(ScanControl& scans) : scans_(scans) {}
+    WindowHooks(ScanControl& scans, WatchTab& watch) : scans_(scans), watch_(watch) {}
     void CreatePage(int jobNumber, TFtpMain& job) override {
         scans_.attachPage(jobNumber, job, job.Server);
     }
+    void NoStartSpyAll() override { watch_.NoStartSpyAll(); }
+    void StartSpyAll() override { watch_.StartSpyAll(); }
 
 private:
     ScanControl& scans_;
+    WatchTab& watch_;
 };
 
 int dayOfMonth() {
@@ -57,12 +61,14 @@ int dayOfMonth() {
 }  // namespace
 
 StartupShell::StartupShell(FormState& state, FormWidgets& widgets, ScanControl& scans,
-                           OptionsTab& options, TrayNotice& tray, QMainWindow* window)
+                           OptionsTab& options, WatchTab& watch, TrayNotice& tray,
+                           QMainWindow* window)
     : QObject(window),
       state_(state),
       w_(widgets),
       scans_(scans),
       options_(options),
+      watch_(watch),
       tray_(tray),
       window_(window) {
     connect(w_.Timer8, &QTimer::timeout, this, &StartupShell::Timer8Timer);
@@ -78,6 +84,7 @@ void StartupShell::FormCreate(const std::string& version) {
     state_.context.CurrentJob.store(0);
     CreateDataFolders(state_.programDir());
     loadHistoryLists();
+    watch_.FormCreate();
     state_.ownVersion = OwnVersionText(version);
     w_.logo->setVersion(fromSystem(state_.ownVersion));
 }
@@ -132,6 +139,7 @@ void StartupShell::LoadSettings() {
     }
     options_.ComboBox1Change(language);
     placeWindow(settings_.mainWindow);
+    watch_.restoreNevForm(settings_);
     state_.settingsLoading = false;
 }
 
@@ -168,8 +176,9 @@ void StartupShell::SaveSettings() {
     settings_.activePage = w_.pc1->currentIndex();
     settings_.identText = state_.identText;
     settings_.autoUpdate = w_.cbsupdate->isChecked();
+    watch_.storeNevForm(settings_);
     std::string error;
-    if (!quarrow::SaveSettings(state_.settingsFile, settings_, false, &error))
+    if (!quarrow::SaveSettings(state_.settingsFile, settings_, watch_.nevForm() != nullptr, &error))
         showError(state_, window_, state_.messages.filewrite, QString::fromStdString(error));
 }
 
@@ -180,7 +189,7 @@ void StartupShell::FormActivate(const std::string& argument) {
     tray_.add();
     if (CommandLineWanted(argument, dayOfMonth())) {
         options_.publishToEngine();
-        WindowHooks hooks(scans_);
+        WindowHooks hooks(scans_, watch_);
         const CommandLineResult result = CommandLineHandler(state_.context, argument, hooks);
         if (!result.ok) {
             showError(state_, window_, state_.messages.commandline, fromSystem(result.error));

@@ -14,6 +14,7 @@ struct FormWidgets;
 class OptionsTab;
 class ScanControl;
 class TrayNotice;
+class WatchTab;
 
 // How the main window comes up and goes down: the data folders, the settings file, the
 // history lists, the version, and the first activation with the command line and the hiding
@@ -21,7 +22,7 @@ class TrayNotice;
 class StartupShell : public QObject {
 public:
     StartupShell(FormState& state, FormWidgets& widgets, ScanControl& scans, OptionsTab& options,
-                 TrayNotice& tray, QMainWindow* window);
+                 WatchTab& watch, TrayNotice& tray, QMainWindow* window);
 
     // The creation steps, once, before the window is first shown.
     void FormCreate(const std::string& version);
@@ -40,6 +41,7 @@ private:
     FormWidgets& w_;
     ScanControl& scans_;
     OptionsTab& options_;
+    WatchTab& watch_;
     TrayNotice& tray_;
     QMainWindow* window_;
     MainSettings settings_;

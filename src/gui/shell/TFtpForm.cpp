@@ -11,8 +11,10 @@
 #include "gui/shell/FormState.h"
 #include "gui/shell/FtpFormLayout.h"
 #include "gui/shell/OptionsTab.h"
+#include "gui/shell/PageSwitch.h"
 #include "gui/shell/StartupShell.h"
 #include "gui/shell/TrayNotice.h"
+#include "gui/watch/WatchTab.h"
 #include "gui/widgets/TimerNotifier.h"
 
 namespace quarrow {
@@ -30,7 +32,10 @@ TFtpForm::TFtpForm(FormSetup setup)
     archive_ = new ArchiveTab(*state_, w_, this);
     archive_->setActions(std::make_unique<ArchiveSearch>(*state_, w_, *pages_, *archive_, this));
     scans_ = new ScanControl(*state_, w_, *pages_, *options_, *archive_, this);
-    startup_ = new StartupShell(*state_, w_, *scans_, *options_, *tray_, this);
+    watch_ = new WatchTab(*state_, w_, *options_, *tray_, this);
+    options_->setLanguageListener([this] { watch_->LanguageApplied(); });
+    pageSwitch_ = new PageSwitch(*state_, w_, *archive_, *watch_, this);
+    startup_ = new StartupShell(*state_, w_, *scans_, *options_, *watch_, *tray_, this);
     startup_->FormCreate(setup_.version);
     scans_->UpdateStartEnabled();
 }
@@ -41,6 +46,8 @@ TFtpForm::~TFtpForm() {
     state_->progressTimer->detach();
     state_->finishTimer->detach();
     scans_->stopAll();
+    // Every check is stopped and has ended before the watch list goes.
+    watch_->detach();
     // The pages read the job table while they exist: they go before the engine does.
     std::unique_ptr<QWidget> central(takeCentralWidget());
 }

@@ -12,10 +12,12 @@ namespace quarrow {
 class ArchiveTab;
 class FormDialogs;
 class OptionsTab;
+class PageSwitch;
 class ScanControl;
 class ScanPages;
 class StartupShell;
 class TrayNotice;
+class WatchTab;
 struct FormState;
 
 // What the main window is started with.
@@ -43,6 +45,7 @@ public:
     OptionsTab& options() { return *options_; }
     ArchiveTab& archive() { return *archive_; }
     TrayNotice& tray() { return *tray_; }
+    WatchTab& watch() { return *watch_; }
 
     // The first activation (tray icon and command line); later calls do nothing.
     void FormActivate();
@@ -63,6 +66,8 @@ private:
     OptionsTab* options_;
     ScanControl* scans_;
     ArchiveTab* archive_;
+    WatchTab* watch_;
+    PageSwitch* pageSwitch_;
     StartupShell* startup_;
     bool closed_ = false;
 };

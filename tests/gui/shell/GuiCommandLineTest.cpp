@@ -74,6 +74,14 @@ private slots:
         QTest::qWait(1500);
         QVERIFY2(a.form->isVisible(), "Timer8 is not started, so [hide] has no effect");
         QVERIFY(a.scansEnd());
+
+        // A whole number out of range fails on its own page; the batch goes on.
+        makeTree(lists.path(), {{"t.txt", "[server=127.0.0.1][port=0]\r\n" +
+                                              serverKeywords(server) + "[path=/dir0]\r\n"}});
+        Window b({}, {"[loadfile=" + lists.path() + "t.txt]"});
+        QTRY_COMPARE(b.form->pages().pageCount(), 2);
+        QVERIFY(b.scansEnd());
+        QVERIFY(b.dialogs->errors.isEmpty());
     }
 
     void unreadableLoadfileOrTheDayNumberStartsNothing() {

@@ -1,3 +1,5 @@
+#include <QFocusEvent>
+
 #include "gui/GuiFixture.h"
 #include "gui/shell/OptionsTab.h"
 
@@ -20,6 +22,13 @@ private slots:
             w.cbsIdent->setEditText(QString::fromLatin1(text));
             w.ComboBox1->setFocus();
         };
+        // Its drop-down opening, or the program losing the focus, is no leaving.
+        w.cbsIdent->setEditText(QStringLiteral("half"));
+        for (const Qt::FocusReason reason : {Qt::PopupFocusReason, Qt::ActiveWindowFocusReason}) {
+            QFocusEvent out(QEvent::FocusOut, reason);
+            QCoreApplication::sendEvent(w.cbsIdent, &out);
+        }
+        QCOMPARE(w.cbsIdent->count(), 5);
         leaveIdent("opera");
         QCOMPARE(w.cbsIdent->count(), 5);
         QCOMPARE(a.form->state().identText, std::string("Quarrowbrisk"));
@@ -69,6 +78,11 @@ private slots:
         const std::string saved = "hello\r\n\xF1\xE2\xE5\xF2\r\n";
         QCOMPARE(*a.program.bytes("TXT/Coment.txt"), saved);
 
+        // A memo ending in a line break has no empty last line; an empty one has no lines.
+        w.MemoComent->setPlainText(QStringLiteral("unsaved\n"));
+        QCOMPARE(a.form->options().commentLines(), std::vector<std::string>{"unsaved"});
+        w.MemoComent->clear();
+        QVERIFY(a.form->options().commentLines().empty());
         w.MemoComent->setPlainText(QStringLiteral("unsaved"));
         a.start(server.port(), "Arhive/c.qrnet");
         QCOMPARE(*a.form->state().context.CommentLines(), std::vector<std::string>{"unsaved"});

@@ -1,0 +1,329 @@
+#include <QAction>
+#include <QClipboard>
+#include <QDateTime>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListView>
+#include <QLocale>
+#include <QMenu>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QTableView>
+#include <atomic>
+#include <thread>
+
+#include "engine/EngineContext.h"
+#include "engine/Translate.h"
+#include "gui/GuiFixture.h"
+#include "gui/watch/NewFilesModel.h"
+#include "gui/watch/TNevForm.h"
+#include "watch/TimerQueue.h"
+#include "watch/WatchContext.h"
+
+namespace quarrow::test {
+namespace {
+
+constexpr std::time_t kTime = 1700000000;
+
+TMainObj file(const std::string& fullName, std::uint32_t size) {
+    return {size, kTime, fullName, false};
+}
+
+TMainObj folder(const std::string& fullName) {
+    return {0, kTime, fullName, true};
+}
+
+// A watch list over a temporary program folder, with the new-files window over it.
+struct NevWindow {
+    NevWindow() { watch.setTexts(LoadWatchTexts(languageFilePath(program.path(), 0))); }
+
+    int addEntry(const std::string& line, const std::vector<TMainObj>& items) {
+        const int index = watch.Table.add();
+        const auto entry = watch.Table.at(index);
+        entry->Server = "ftp.example.org";
+        entry->Path = "/pub/";
+        for (const TMainObj& item : items) entry->NewItems.append(item);
+        watch.Table.appendLine(index, line, false);
+        return index;
+    }
+    std::shared_ptr<WatchEntry> entry(int index) const { return watch.Table.at(index); }
+
+    QString cell(int row, int column) {
+        return form.rows().data(form.rows().index(row, column), Qt::DisplayRole).toString();
+    }
+    QStringList names() {
+        QStringList all;
+        for (int row = 0; row < form.rows().rowCount(); ++row) all.append(cell(row, 0).trimmed());
+        return all;
+    }
+    QTableView* table() { return form.findChild<QTableView*>(QStringLiteral("Files")); }
+    QAction* action(const char* name) {
+        auto* found = form.findChild<QAction*>(QString::fromLatin1(name));
+        if (!found) qFatal("no action %s", name);
+        return found;
+    }
+    void clickRow(int row) {
+        QTableView* view = table();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          view->visualRect(form.rows().index(row, 0)).center());
+    }
+
+    ProgramFolder program;
+    EngineContext engine{program.path()};
+    TimerQueue timers;
+    WatchContext watch{engine, timers};
+    FakeDialogs dialogs;
+    TNevForm form{watch, dialogs};
+};
+
+const std::vector<TMainObj> kItems = {file("/pub/music/Song.MP3", 1500000),
+                                      folder("/pub/music/new/"), file("/pub/readme.txt", 999)};
+
+}  // namespace
+
+// The new-files window over a filled watch entry, without a server.
+class GuiNewFilesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void rowsAreBuiltFromTheListWhenAsked() {
+        NevWindow a;
+        const int e = a.addEntry("one", kItems);
+        a.form.showEntry(e);
+        QCOMPARE(a.form.entryTag(), e);
+        QCOMPARE(a.form.rows().rowCount(), 3);
+        const QString when =
+            QLocale().toString(QDateTime::fromSecsSinceEpoch(kTime).date(), QLocale::ShortFormat);
+        const QStringList shown = {QStringLiteral("   Song.MP3|1.50 Mb"), QStringLiteral("   new|"),
+                                   QStringLiteral("   readme.txt|999 bytes")};
+        for (int row = 0; row < 3; ++row) {
+            QCOMPARE(a.cell(row, 0) + QLatin1Char('|') + a.cell(row, 1), shown[row]);
+            QVERIFY(a.cell(row, 2).startsWith(when + QLatin1Char(' ')));
+            const auto icon = a.form.rows().data(a.form.rows().index(row, 0), Qt::DecorationRole);
+            QVERIFY(!icon.value<QIcon>().isNull());
+        }
+        // The folder takes the folder icon; each file extension is fetched once.
+        QCOMPARE(a.form.rows().iconExtensions(),
+                 (std::vector<QString>{QStringLiteral(".MP3"), QStringLiteral(".TXT")}));
+
+        // A list that shrinks under the view leaves blank rows, never fewer rows.
+        a.entry(e)->NewItems.clear();
+        a.form.RefreshNewFiles();
+        QCOMPARE(a.form.rows().rowCount(), 3);
+        QCOMPARE(a.cell(0, 0), QString());
+
+        // Showing an entry afresh forgets the icons.
+        a.form.showEntry(e);
+        QVERIFY(a.form.rows().iconExtensions().empty());
+    }
+
+    void refreshGrowsTheRowsOnlyWhileShownAndFillsTheStatusBar() {
+        NevWindow a;
+        const int e = a.addEntry("one", {kItems[0], kItems[1]});
+        a.entry(e)->NewFileCount = 3;
+        a.entry(e)->NewDirCount = 1;
+        a.form.showEntry(e);
+        QCOMPARE(a.form.statusPanel(0), QStringLiteral(" ftp://ftp.example.org/pub/"));
+        QCOMPARE(a.form.statusPanel(1), QStringLiteral("New files: 3, new folders: 1"));
+
+        a.form.hide();
+        a.entry(e)->NewItems.append(kItems[2]);
+        a.form.RefreshNewFiles();
+        QCOMPARE(a.form.rows().rowCount(), 2);
+        a.form.show();
+        QCOMPARE(a.form.rows().rowCount(), 3);
+
+        a.form.clearRows();
+        QCOMPARE(a.form.rows().rowCount(), 0);
+        a.form.RefreshNewFiles();
+        QCOMPARE(a.form.rows().rowCount(), 3);
+    }
+
+    void aCheckAppendingMeanwhileLeavesConsistentRows() {
+        NevWindow a;
+        const int e = a.addEntry("one", {});
+        a.form.showEntry(e);
+        constexpr int kCount = 3000;
+        std::atomic<bool> done{false};
+        std::thread check([&] {
+            for (int i = 0; i < kCount; ++i)
+                a.entry(e)->NewItems.append(file("/d/f" + std::to_string(i), i % 999 + 1));
+            done = true;
+        });
+        while (!done) {
+            a.form.FilesColumnClick(0);
+            a.form.RefreshNewFiles();
+            for (int row = 0; row < std::min(a.form.rows().rowCount(), 20); ++row) a.cell(row, 1);
+        }
+        check.join();
+        a.form.RefreshNewFiles();
+        QCOMPARE(a.form.rows().rowCount(), kCount);
+        // Each row shows one item whole, and every item appears once.
+        for (int row = 0; row < kCount; ++row) {
+            const int i = a.cell(row, 0).trimmed().mid(1).toInt();
+            QCOMPARE(a.cell(row, 1), QStringLiteral("%1 bytes").arg(i % 999 + 1));
+        }
+        QStringList names = a.names();
+        names.removeDuplicates();
+        QCOMPARE(names.size(), kCount);
+    }
+
+    void headerClicksSortThenReverseUntilTheServerMenuSwitchesEntry() {
+        NevWindow a;
+        const int e = a.addEntry("one", {file("/x/b.mp3", 1), folder("/pub/A/"),
+                                         file("/x/c.mp3", 1), file("/x/a.mp3", 1)});
+        const int other = a.addEntry("two \xE4\xE2\xE0", {kItems[0]});
+        a.form.showEntry(e);
+        QHeaderView* header = a.table()->horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(1) + 5, 5));
+        const QStringList ascending = {QStringLiteral("A"), QStringLiteral("a.mp3"),
+                                       QStringLiteral("b.mp3"), QStringLiteral("c.mp3")};
+        QCOMPARE(a.names(), ascending);
+        a.form.FilesColumnClick(2);
+        QCOMPARE(a.names(), (QStringList{ascending.rbegin(), ascending.rend()}));
+
+        // The server menu lists the watch lines, the shown entry checked; after another entry
+        // was shown the next click sorts again instead of reversing.
+        auto* servers = a.form.findChild<QMenu*>(QStringLiteral("PopupMenu2"));
+        const auto menu = [&] {
+            QStringList items;
+            for (QAction* item : servers->actions())
+                items.append(item->text() + (item->isChecked() ? QStringLiteral(" *") : QString()));
+            return items;
+        };
+        QCOMPARE(menu(), (QStringList{QStringLiteral("one *"), QStringLiteral("two два")}));
+        a.entry(e)->NewItems.append(file("/x/d.mp3", 1));
+        servers->actions().at(other)->trigger();
+        QCOMPARE(a.form.entryTag(), other);
+        QCOMPARE(a.form.rows().rowCount(), 1);
+        QCOMPARE(menu(), (QStringList{QStringLiteral("one"), QStringLiteral("two два *")}));
+        servers->actions().at(e)->trigger();
+        a.form.FilesColumnClick(0);
+        QCOMPARE(a.names(), ascending + QStringList{QStringLiteral("d.mp3")});
+    }
+
+    void saveWritesTheChosenResultType() {
+        NevWindow a;
+        const int e = a.addEntry("one", kItems);
+        a.form.showEntry(e);
+        struct Case {
+            const char* base;
+            int filter;
+            const char* written;
+            std::string firstLine;
+        };
+        const Case cases[] = {{"first", 1, "first.txt", "ftp://ftp.example.org/pub/music/Song.MP3"},
+                              {"second", 2, "second.txt", "Song.MP3"},
+                              {"third", 3, "third.qrnet", ""}};
+        for (const Case& c : cases) {
+            a.dialogs.saves.push_back({a.program.file(c.base), c.filter});
+            a.action("N7")->trigger();
+            const auto bytes = a.program.bytes(c.written);
+            QVERIFY2(bytes, c.written);
+            if (!c.firstLine.empty()) QCOMPARE(bytes->substr(0, bytes->find("\r\n")), c.firstLine);
+        }
+        QCOMPARE(a.dialogs.filters, (QList<int>{1, 1, 1}));
+        QVERIFY(a.dialogs.errors.isEmpty());
+
+        a.dialogs.saves.push_back({a.program.file("missing/folder/x"), 1});
+        a.action("N7")->trigger();
+        QCOMPARE(a.dialogs.errors.size(), 1);
+    }
+
+    void clickShowsTheAddressCopyTakesItAndDoubleClickOpensTheFolder() {
+        NevWindow a;
+        a.form.showEntry(a.addEntry("one", kItems));
+        QVERIFY(a.action("N7")->isEnabled());
+        a.clickRow(1);
+        QVERIFY2(!a.action("N5")->isEnabled(), "a folder cannot be copied as a file");
+        a.clickRow(0);
+        const QString address = QStringLiteral("ftp://ftp.example.org/pub/music/Song.MP3");
+        QCOMPARE(a.form.findChild<QLineEdit*>(QStringLiteral("Edit3"))->text(), address);
+        QCOMPARE(a.form.SelectedUrl(), address);
+        QVERIFY(a.action("N5")->isEnabled());
+        QVERIFY(!a.action("N6")->isEnabled());
+        QVERIFY(QTest::qWaitForWindowActive(&a.form));
+        a.table()->setFocus();
+        QTest::keyClick(a.table(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), address);
+
+        // A file opens its folder, a folder itself.
+        for (int row : {0, 1}) {
+            a.clickRow(row);  // the press and release before the double click
+            QTest::mouseDClick(a.table()->viewport(), Qt::LeftButton, {},
+                               a.table()->visualRect(a.form.rows().index(row, 0)).center());
+        }
+        QCOMPARE(a.dialogs.urls,
+                 (QList<QUrl>{QUrl(QStringLiteral("ftp://ftp.example.org/pub/music/")),
+                              QUrl(QStringLiteral("ftp://ftp.example.org/pub/music/new/"))}));
+    }
+
+    void viewItemsSwitchTheViewStyle() {
+        NevWindow a;
+        a.form.showEntry(a.addEntry("one", kItems));
+        auto* views = a.form.findChild<QStackedWidget*>();
+        auto* icons = a.form.findChild<QListView*>(QStringLiteral("FilesIcons"));
+        struct Case {
+            const char* item;
+            int style;
+            QListView::ViewMode mode;
+        };
+        const Case cases[] = {{"N3", 2, QListView::IconMode},
+                              {"N1", 1, QListView::ListMode},
+                              {"N4", 3, QListView::ListMode},
+                              {"N2", 0, QListView::ListMode}};
+        for (const Case& c : cases) {
+            a.action(c.item)->trigger();
+            QCOMPARE(a.form.ViewStyleSetting(), c.style);
+            QCOMPARE(views->currentWidget() == a.table(), c.style == 0);
+            if (c.style != 0) QCOMPARE(icons->viewMode(), c.mode);
+        }
+        a.form.setViewStyle(1);
+        QVERIFY(a.action("N1")->isChecked() && !a.action("N2")->isChecked());
+    }
+
+    void boundsOffEveryScreenComeBack() {
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        const auto rect = [](const WindowBounds& b) {
+            return QRect(b.left, b.top, b.width, b.height);
+        };
+        const WindowBounds offScreen[] = {{5000, 5000, 544, 390},
+                                          {-3000, 40, 300, 200},
+                                          {area.left() + 10, area.bottom() + 2, 300, 200}};
+        for (const WindowBounds& saved : offScreen) {
+            NevWindow a;
+            a.form.setBounds(saved);
+            QVERIFY(area.contains(rect(a.form.bounds())));
+            QCOMPARE(a.form.bounds().width, saved.width);
+        }
+        NevWindow a;
+        const WindowBounds kept{area.left() + 10, area.top() + 20, 300, 200};
+        a.form.setBounds(kept);
+        QCOMPARE(rect(a.form.bounds()), rect(kept));
+    }
+
+    void languageFilesRelabelTheWindow() {
+        NevWindow a;
+        LanguageFile english, russian;
+        QVERIFY(english.load(languageFilePath(a.program.path(), 0)));
+        QVERIFY(russian.load(languageFilePath(a.program.path(), 1)));
+        const auto header = [&](int column) {
+            return a.form.rows().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        };
+        a.form.applyLanguage(english);
+        QCOMPARE(a.form.windowTitle(), QStringLiteral("New files"));
+        QCOMPARE(header(1), QStringLiteral("Size"));
+        QCOMPARE(a.action("N4")->text(), QStringLiteral("Tiles"));
+        a.form.applyLanguage(russian);
+        QCOMPARE(a.form.windowTitle(), QStringLiteral("Новые файлы"));
+        QCOMPARE(header(1), QStringLiteral("Размер"));
+        QCOMPARE(a.action("N4")->text(), QStringLiteral("Плитка"));
+    }
+};
+
+QUARROW_GUI_SUITE(GuiNewFilesTest)
+
+}  // namespace quarrow::test
+
+#include "GuiNewFilesTest.moc"
