@@ -46,6 +46,13 @@ std::string PrepareEngine(EngineContext& context);
 // `operands` are the arguments after "watch", as given (UTF-8).
 int RunWatchCommand(const std::string& programDir, const std::vector<std::string>& operands);
 
+// `operands` are the arguments after "download" (UTF-8): a watch line number and the remote
+// paths of the files to fetch with its login into the program folder's "Downloads/".
+int RunDownloadCommand(const std::string& programDir, const std::vector<std::string>& operands);
+
+// `operands` are the arguments after "update-check", as given (UTF-8): [--url URL].
+int RunUpdateCheck(const std::string& programDir, const std::vector<std::string>& operands);
+
 // SIGINT and SIGTERM only set a flag, which the commands' loops look at.
 void InstallStopSignals();
 bool StopSignalled();

@@ -19,6 +19,7 @@ Usage:
   quarrow-cli dump FILE
   quarrow-cli [--program-dir DIR] search [--stats] SNAPSHOT... -- QUERY...
   quarrow-cli [--program-dir DIR] watch list|add|change|remove|check|run ...
+  quarrow-cli [--program-dir DIR] update-check [--url URL]
   quarrow-cli --help
 
 Options:
@@ -86,6 +87,24 @@ watch run
   Runs the entries' timers as the window program does (a check at start for entries marked so,
   then every interval for active ones), one line of JSON per finished check, until SIGINT or
   SIGTERM, which stop the checks under way and end with exit 0.
+download N PATH...
+  Fetches the files at the absolute remote PATHs with the login of watch line N into
+  DIR/Downloads/, one at a time, as the new-files window's download does. The status line
+  goes to stderr as it changes; one line of JSON per file to stdout:
+    {"path": P, "local": L, "bytes": n, "status": S, "ok": bool}
+  A file is received beside its name and renamed when whole, so a failed one leaves nothing
+  that looks complete. Exit 0 when every file arrived whole, 1 otherwise, 130 after Ctrl+C
+  (which aborts the download under way).
+
+update-check [--url URL]
+  Asks the update page once whether a newer version than this one exists, as the window
+  program does at start-up, and prints one line of JSON:
+    {"own": V, "announced": A, "update": true|false, "url": U}
+  V is this program's version, A the last version the page announced (empty when none), U the
+  download address the page gives (empty when none). The page is URL, else the address
+  "Update"/"UpdateUrl" of DIR's quarrow.ini, else the maker's page. The request gives up after
+  5 seconds. Exit: 0 whatever the page says; 1 when it could not be fetched (an HTTP error
+  status included); 2 bad arguments.
 
 search [--stats] SNAPSHOT... -- QUERY...
   Loads the snapshots, in the order given, into one archive as the window program's archive
@@ -142,8 +161,16 @@ int main(int argc, char** argv) {
         return quarrow::cli::RunWatchCommand(
             programDir, std::vector<std::string>(args.begin() + static_cast<long>(i), args.end()));
     }
+    if (command == "download") {
+        return quarrow::cli::RunDownloadCommand(
+            programDir, std::vector<std::string>(args.begin() + static_cast<long>(i), args.end()));
+    }
     if (command == "search") {
         return quarrow::cli::RunSearchCommand(
+            programDir, std::vector<std::string>(args.begin() + static_cast<long>(i), args.end()));
+    }
+    if (command == "update-check") {
+        return quarrow::cli::RunUpdateCheck(
             programDir, std::vector<std::string>(args.begin() + static_cast<long>(i), args.end()));
     }
     return usage("unknown command '" + command + "'");

@@ -65,6 +65,7 @@ MainSettings LoadSettings(const std::string& path, std::time_t now) {
     settings.identText = ini.readString("Ident", "IdentText", settings.identText);
     settings.autoUpdate = ini.readBool("Update", "cbsupdate", settings.autoUpdate);
     settings.lastUpdateCheck = ini.readString("Update", "endupdatedate", settings.lastUpdateCheck);
+    settings.updateUrl = ini.readString("Update", "UpdateUrl", settings.updateUrl);
     settings.activePage = ini.readInteger("MainWinPage", "Active", settings.activePage);
     settings.newFilesView = ini.readInteger("F3VIEV", "Active", settings.newFilesView);
     settings.language = ini.readInteger("MainWinLang", "Lang", settings.language);

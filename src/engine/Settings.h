@@ -21,6 +21,9 @@ struct MainSettings {
     std::string identText = "Quarrowbrisk";
     bool autoUpdate = true;
     std::string lastUpdateCheck;  // date and time text, see dateTimeText
+    // The update page ("Update"/"UpdateUrl"); empty: the maker's page. Only read, like the
+    // connection settings below, so an address set by hand is kept.
+    std::string updateUrl;
     WindowBounds newFilesWindow{100, 100, 544, 390};
     int newFilesView = 0;
     // How scans talk to servers (section "Connection": Passive, Reconnects, ReconnectPause in

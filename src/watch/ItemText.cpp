@@ -1,25 +1,13 @@
 #include "watch/ItemText.h"
 
 #include <algorithm>
-#include <charconv>
-#include <system_error>
 
 #include "platform/FileSystem.h"
+#include "platform/SizeText.h"
 
 namespace quarrow {
 
 namespace {
-
-constexpr std::int32_t kMega = 1'000'000;
-constexpr std::int32_t kKilo = 1000;
-
-// "%.2f" without the locale's decimal separator.
-std::string twoDecimals(double value) {
-    char text[32];
-    const auto [end, ec] =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
-    return ec == std::errc() ? std::string(text, end) : std::string();
-}
 
 std::string_view afterLast(std::string_view text, std::string_view separators) {
     const auto cut = text.find_last_of(separators);
@@ -29,10 +17,7 @@ std::string_view afterLast(std::string_view text, std::string_view separators) {
 }  // namespace
 
 std::string FormatItemSize(std::int32_t bytes) {
-    if (bytes >= kMega) return twoDecimals(static_cast<double>(bytes) / kMega) + " Mb";
-    if (bytes >= kKilo) return twoDecimals(static_cast<double>(bytes) / kKilo) + " Kb";
-    if (bytes == 0) return {};
-    return std::to_string(bytes) + " bytes";
+    return bytes == 0 ? std::string() : FormatSize(bytes);
 }
 
 std::string NameFromPath(std::string_view text) {

@@ -58,30 +58,12 @@ void writeSnapshot(const std::string& file, const SnapshotContents& contents) {
 }
 
 std::vector<std::string> randomNames(std::mt19937& rng, std::size_t count) {
-    const std::vector<std::string> pieces = {"ab",
-                                             "ba",
-                                             "rock",
-                                             "live",
-                                             "the",
-                                             "best",
-                                             "of",
-                                             "a",
-                                             "b",
-                                             "\xEF\xE5\xF1\xED\xFF",
-                                             "\xCF\xC5\xD1",
-                                             "mix",
-                                             "ox",
-                                             "Rock",
-                                             "LIVE",
-                                             "x1",
-                                             "2004",
-                                             "b-side",
-                                             "(live)",
-                                             "[cd1]",
-                                             "a_b",
-                                             "+",
-                                             "tail",
-                                             "\xB8\xEB\xEA\xE0"};
+    const std::vector<std::string> pieces = {
+        // Words, some differing only in case, some glued to separators.
+        "ab", "ba", "rock", "live", "the", "best", "of", "a", "b", "mix", "ox", "Rock", "LIVE",
+        "x1", "2004", "b-side", "(live)", "[cd1]", "a_b", "+", "tail",
+        // Cyrillic, upper and lower case.
+        "\xEF\xE5\xF1\xED\xFF", "\xCF\xC5\xD1", "\xB8\xEB\xEA\xE0"};
     const std::vector<std::string> glue = {" ", " ", "-", " - ", "_", ".", "", "(", ")"};
     const std::vector<std::string> endings = {".mp3", ".flac", ".txt", "", ".a", "/"};
     std::uniform_int_distribution<std::size_t> words(1, 6);

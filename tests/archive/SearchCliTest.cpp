@@ -3,24 +3,16 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <sstream>
 
 #include "archive/ArchiveTestData.h"
 #include "cli/ChildProcess.h"
-#include "fixtures/FtpServer.h"
 #include "fixtures/TempDir.h"
+#include "platform/TextLines.h"
 
 namespace quarrow::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<std::string> outputLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);) lines.push_back(line);
-    return lines;
-}
 
 // A result line without its timing, which differs from run to run.
 std::string untimed(const std::string& line) {
@@ -65,7 +57,7 @@ TEST_F(SearchCliTest, PrintsOneJsonLinePerQueryWithTheStateCarriedOver) {
         "b.qrnet", {"b.org", "/", {{"/\xCC\xF3\xE7\xFB\xEA\xE0/", "\xD0\xEE\xEA - live.mp3"}}});
     const ChildResult run = search({a, b, "--", "rock", "rock*", "рок", "rock ", "rocks", "rocks"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    const auto lines = outputLines(run.out);
+    const auto lines = splitLines(run.out);
     ASSERT_EQ(lines.size(), 6u) << run.out;
     const std::vector<std::string> expected = {
         R"({"query": "rock", "dirs": ["/music/rock/"], "files": ["Rock Star.mp3", "Rock.mp3"], )"
@@ -95,7 +87,7 @@ TEST_F(SearchCliTest, DamagedSnapshotStopsLoadingButKeepsWhatWasMerged) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find(damaged), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("gone.qrnet"), std::string::npos) << run.err;
-    const auto lines = outputLines(run.out);
+    const auto lines = splitLines(run.out);
     ASSERT_EQ(lines.size(), 1u) << run.out;
     EXPECT_EQ(untimed(lines[0]), R"({"query": "first", "dirs": [], "files": ["first.mp3"], )"
                                  R"("status": "Files in archive - 2\rFound - 1"})");
@@ -120,32 +112,6 @@ TEST_F(SearchCliTest, MalformedArgumentsExitWithUsageCode) {
         EXPECT_EQ(run.exitCode, 2) << testing::PrintToString(operands);
         EXPECT_NE(run.err.find("--help"), std::string::npos) << run.err;
     }
-}
-
-TEST_F(SearchCliTest, FindsWhatAScanOfARealServerStored) {
-    TempDir tree;
-    makeTree(tree.path(), {{"rock/Rock Star.mp3", "x"},
-                           {"rock/live/Rock - Live.mp3", "x"},
-                           {"jazz/Take Five.mp3", "x"},
-                           {"jazz/notes.txt", "x"}});
-    FtpServer server(tree.path());
-    const std::string saved = dir() + "Arhive/music.qrnet";
-    const ChildResult scan = runChild({QUARROW_CLI_PATH, "--program-dir", dir(), "scan",
-                                       "[server=127.0.0.1][port=" + std::to_string(server.port()) +
-                                           "][mask=*.mp3]"
-                                           "[savefilename=" +
-                                           saved + "]"});
-    ASSERT_EQ(scan.exitCode, 0) << scan.err;
-    const ChildResult run = search({saved, saved, "--", "rock*live", "take five"});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    const auto lines = outputLines(run.out);
-    ASSERT_EQ(lines.size(), 2u) << run.out;
-    // Loaded twice, each name is there twice.
-    EXPECT_NE(lines[0].find(R"("files": ["Rock - Live.mp3", "Rock - Live.mp3"])"),
-              std::string::npos)
-        << lines[0];
-    EXPECT_NE(lines[1].find(R"("files": ["Take Five.mp3", "Take Five.mp3"])"), std::string::npos)
-        << lines[1];
 }
 
 }  // namespace

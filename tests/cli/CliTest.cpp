@@ -7,11 +7,14 @@
 #include <sstream>
 
 #include "cli/ChildProcess.h"
+#include "engine/StartupRules.h"
 #include "fixtures/FtpProxy.h"
 #include "fixtures/FtpServer.h"
+#include "fixtures/HttpServer.h"
 #include "fixtures/TempDir.h"
 #include "platform/DateTimeText.h"
 #include "platform/FileSystem.h"
+#include "platform/TextLines.h"
 
 namespace quarrow::test {
 namespace {
@@ -428,6 +431,51 @@ TEST_F(CliWatchTest, SignalsStopChecksKeepingTheirResults) {
     const ChildResult ran = run.wait(15s);
     EXPECT_EQ(ran.exitCode, 0) << ran.err;
     EXPECT_TRUE(contains(ran.out, "\"files\": 15, \"dirs\": 15")) << ran.out;
+}
+
+// Files fetched with a watch entry's login, one JSON line each; one missing makes exit 1.
+TEST_F(CliWatchTest, DownloadFetchesFilesWithTheEntrysLogin) {
+    serve({{"a/new.mp3", "12345"}, {"top.mp3", "t"}});
+    ASSERT_EQ(watch({"add", entry()}).exitCode, 0);
+    const ChildResult got =
+        cli({"--program-dir", dir(), "download", "0", "/a/new.mp3", "/gone.mp3", "/top.mp3"});
+    EXPECT_EQ(got.exitCode, 1) << got.err;
+    const Lines lines = splitLines(got.out);
+    ASSERT_EQ(lines.size(), 3u) << got.out;
+    EXPECT_TRUE(contains(lines[0], "\"path\": \"/a/new.mp3\", \"local\": \"" + dir() +
+                                       "Downloads/new.mp3\", \"bytes\": 5"))
+        << lines[0];
+    EXPECT_TRUE(contains(lines[0], "\"ok\": true"));
+    EXPECT_TRUE(contains(lines[1], "Cannot files gone.mp3.") &&
+                contains(lines[1], "\"ok\": false"));
+    EXPECT_TRUE(contains(lines[2], "\"ok\": true"));
+    std::string bytes;
+    ASSERT_TRUE(readWholeFile(dir() + "Downloads/new.mp3", bytes));
+    EXPECT_EQ(bytes, "12345");
+    EXPECT_EQ(cli({"--program-dir", dir(), "download", "0", "relative.mp3"}).exitCode, 2);
+    EXPECT_EQ(cli({"--program-dir", dir(), "download", "7", "/top.mp3"}).exitCode, 2);
+}
+
+// One look at the update page: the settings name it, --url overrides them, a missing page
+// fails.
+TEST(CliUpdateCheck, AnnouncesANewerVersionAndFailsWithoutAPage) {
+    TempDir site, program;
+    writeFile(site.path() + "cfg.html",
+              "last_version=9.0.0.0\r\nurl_site_downloand=http://q/get\r\n");
+    HttpServer server(site.path());
+    writeFile(program.path() + "quarrow.ini",
+              "[Update]\r\nUpdateUrl=" + server.url("/cfg.html") + "\r\n");
+    const ChildResult found = cli({"--program-dir", program.path(), "update-check"});
+    EXPECT_EQ(found.exitCode, 0) << found.err;
+    EXPECT_EQ(found.out, "{\"own\": \"" + OwnVersionText(QUARROW_VERSION) +
+                             "\", \"announced\": \"9.0.0.0\", \"update\": true, "
+                             "\"url\": \"http://q/get\"}\n");
+
+    const ChildResult missing =
+        cli({"--program-dir", program.path(), "update-check", "--url", server.url("/none.html")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(contains(missing.out, "\"update\": false")) << missing.out;
+    EXPECT_EQ(cli({"update-check", "--url"}).exitCode, 2);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/HistoryLists.h"
+#include "engine/TestHelpers.h"
 #include "fixtures/TempDir.h"
 #include "platform/FileSystem.h"
 #include "platform/TextLines.h"
@@ -18,11 +19,7 @@ protected:
     void write(const char* name, const Lines& lines) const {
         ASSERT_TRUE(writeLinesFile(file(name), lines));
     }
-    std::string bytes(const char* name) const {
-        std::string content;
-        readWholeFile(file(name), content);
-        return content;
-    }
+    std::optional<std::string> bytes(const char* name) const { return bytesOf(file(name)); }
 
     TempDir program;
 };

@@ -5,7 +5,6 @@
 #include "engine/ProgramFolders.h"
 #include "engine/ResumeJob.h"
 #include "engine/TMonDirThread.h"
-#include "platform/FileSystem.h"
 #include "platform/FtpSession.h"
 
 namespace quarrow::test {
@@ -69,10 +68,11 @@ void ScanFixture::closePage(int number, bool lastPage) {
               [] { std::this_thread::sleep_for(std::chrono::milliseconds(2)); });
 }
 
-std::optional<std::string> ScanFixture::contentOf(const std::string& path) {
-    std::string bytes;
-    if (!readWholeFile(path, bytes)) return std::nullopt;
-    return bytes;
+SnapshotData snapshotOf(const TFtpMain& job) {
+    SnapshotData snapshot;
+    std::string error;
+    EXPECT_TRUE(readSnapshotFile(job.SnapshotBase + ".qrnet", snapshot, &error)) << error;
+    return snapshot;
 }
 
 bool ScanFixture::waitForScans(std::chrono::seconds limit) {

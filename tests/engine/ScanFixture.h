@@ -5,16 +5,19 @@
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
-#include <thread>
 
 #include "engine/EngineContext.h"
+#include "engine/SnapshotFile.h"
 #include "engine/TFtpMain.h"
+#include "engine/TestHelpers.h"
 #include "fixtures/FtpServer.h"
 #include "fixtures/TempDir.h"
 
 namespace quarrow::test {
+
+// The job's snapshot as read back; a failure to read fails the test.
+SnapshotData snapshotOf(const TFtpMain& job);
 
 // A program folder with the data folders and English texts, an engine over it, and helpers
 // to start scans against a real FTP server and wait for them.
@@ -35,20 +38,11 @@ protected:
     void closePage(int number, bool lastPage);
     // True when every walker ended within `limit` (a hang fails the test instead of CI).
     bool waitForScans(std::chrono::seconds limit = std::chrono::seconds(30));
-    // Polls `condition` for up to `limit`.
-    template <class Condition>
-    static bool waitUntil(Condition condition,
-                          std::chrono::milliseconds limit = std::chrono::milliseconds(20000)) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (!condition()) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return true;
-    }
     std::string serverDescription(const FtpServer& server) const;
-    // The bytes of a file, nullopt when it does not exist.
-    static std::optional<std::string> contentOf(const std::string& path);
+    // The key that saves the snapshot as `name` + ".qrnet" in the archive folder.
+    std::string savedAs(const std::string& name) const {
+        return "[savefilename=" + program.path() + "Arhive/" + name + ".qrnet]";
+    }
 
     TempDir program;
     TempDir tree;

@@ -1,14 +1,17 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <map>
+#include <random>
 
 #include "engine/ClosePage.h"
 #include "engine/ResumeFile.h"
 #include "engine/ScanFixture.h"
+#include "engine/ScanStart.h"
 #include "engine/SnapshotContainer.h"
-#include "engine/SnapshotFile.h"
 #include "engine/SnapshotHeader.h"
-#include "engine/TestLists.h"
+#include "engine/TMonDirThread.h"
+#include "fixtures/FtpProxy.h"
 #include "fixtures/SilentServer.h"
 #include "platform/DateTimeText.h"
 #include "platform/FileSystem.h"
@@ -31,20 +34,8 @@ Lines fileNames(const TFtpMain& job) {
     std::lock_guard lock(job.Lock);
     return linesOf(job.FileNames);
 }
-
-std::string snapshotPath(const TFtpMain& job) {
-    return job.SnapshotBase + ".qrnet";
-}
-std::string resumePath(const TFtpMain& job) {
-    return job.ResumeBase + ".qrsftp";
-}
-
-SnapshotData snapshotOf(const std::string& path) {
-    SnapshotData snapshot;
-    std::string error;
-    EXPECT_TRUE(readSnapshotFile(path, snapshot, &error)) << error;
-    return snapshot;
-}
+const auto snapshotPath = [](const TFtpMain& job) { return job.SnapshotBase + ".qrnet"; };
+const auto resumePath = [](const TFtpMain& job) { return job.ResumeBase + ".qrsftp"; };
 
 // Folders in the server's (sorted) order: "Alpha" has a subfolder, "DUP" and "Dup" differ
 // only in case, "Empty" cannot be listed, "Trash_old" is ignored, "loop" links back to the
@@ -57,10 +48,13 @@ const std::vector<TreeItem> kTree = {
     {"beta/four.MP3", "4"},  {"zz.mp3", "z"},
 };
 
-// A tree of `count` folders holding one file each, served with every listing delayed.
-std::unique_ptr<FtpServer> slowServer(const TempDir& root, int count, double delay) {
+// A tree of `count` folders holding `files` files each, served with every listing delayed.
+std::unique_ptr<FtpServer> slowServer(const TempDir& root, int count, double delay, int files = 1) {
     std::vector<TreeItem> items;
-    for (int i = 0; i < count; ++i) items.push_back({"d" + std::to_string(10 + i) + "/f.mp3", "x"});
+    for (int i = 0; i < count; ++i)
+        for (int f = 0; f < files; ++f)
+            items.push_back(
+                {"d" + std::to_string(10 + i) + "/f" + std::to_string(f) + ".mp3", "x"});
     makeTree(root.path(), items);
     FtpServerOptions slow;
     slow.listDelaySeconds = delay;
@@ -126,20 +120,18 @@ TEST_F(ScanTest, WalksDepthFirstAndWritesSnapshotResumeAndExportByteForByte) {
     // Work files are gone once the files are in place.
     EXPECT_FALSE(fileExists(job->SnapshotBase + "1tmp") || fileExists(job->ResumeBase + "tmp"));
 
-    const std::string host = "ftp://127.0.0.1";
-    EXPECT_EQ(contentOf(exportBase + ".txt"), host + "/zz.mp3\r\n" + host + "/Alpha/one.mp3\r\n" +
-                                                  host + "/Alpha/two.mp3\r\n" + host +
-                                                  "/Alpha/Deep/three.mp3\r\n" + host +
-                                                  "/DUP/a.mp3\r\n" + host + "/beta/four.MP3\r\n");
+    std::string exported;
+    for (const char* file : {"/zz.mp3", "/Alpha/one.mp3", "/Alpha/two.mp3", "/Alpha/Deep/three.mp3",
+                             "/DUP/a.mp3", "/beta/four.MP3"})
+        exported += std::string("ftp://127.0.0.1") + file + "\r\n";
+    EXPECT_EQ(bytesOf(exportBase + ".txt"), exported);
 }
 
 // Starts that end early or differently, one after another on the same server.
 TEST_F(ScanTest, OtherStartsOnTheSameTree) {
     FtpServer server(tree.path());
     const auto scan = [&](const std::string& keys, const std::string& name) {
-        const auto job =
-            startScan(serverDescription(server) + keys + "[savefilename=" + program.path() +
-                      "Arhive/" + name + ".qrnet]");
+        const auto job = startScan(serverDescription(server) + keys + savedAs(name));
         EXPECT_TRUE(waitForScans()) << keys;
         return job;
     };
@@ -178,7 +170,7 @@ TEST_F(ScanTest, FolderBringingOneFileIsNotSavedOnceAHundredFilesAreFound) {
     const auto job = startScan(serverDescription(server));
     ASSERT_TRUE(waitForScans());
 
-    EXPECT_EQ(snapshotOf(snapshotPath(*job)).names.size(), 101u);  // the final save has all
+    EXPECT_EQ(snapshotOf(*job).names.size(), 101u);  // the final save has all
     ResumeData resume;
     ASSERT_EQ(readResumeFile(resumePath(*job), false, resume, nullptr), ResumeReadResult::Ok);
     EXPECT_EQ(resume.header[4], "/a/");  // "/b/" added one file: no progress save
@@ -206,7 +198,7 @@ TEST_F(ScanTest, ResumedScanListsTheRecordedFolderAgainAndGoesOn) {
                                           "a.mp3", "four.MP3"}));
     EXPECT_EQ(fileDirs(*resumed),
               (Lines{"/", "/Alpha/", "1", "/Alpha/Deep/", "/Alpha/Deep/", "/DUP/", "/beta/"}));
-    EXPECT_EQ(snapshotOf(program.path() + "Arhive/continued.qrnet").names.size(), 7u);
+    EXPECT_EQ(snapshotOf(*resumed).names.size(), 7u);
     // The old resume file stays; the resumed scan writes one of its own.
     EXPECT_TRUE(fileExists(rewound) && fileExists(resumePath(*resumed)));
 }
@@ -221,14 +213,14 @@ TEST_F(ScanTest, ClosingThePageStopsTheWalkAndNothingIsWrittenAfterwards) {
     closePage(0, true);
     EXPECT_FALSE(job->Running.load());
     EXPECT_EQ(job->statusText(), kSortingStatus);
-    const auto snapshotBefore = contentOf(snapshotPath(*job));
-    ASSERT_TRUE(snapshotBefore && contentOf(resumePath(*job)));
+    const auto snapshotBefore = bytesOf(snapshotPath(*job));
+    ASSERT_TRUE(snapshotBefore && bytesOf(resumePath(*job)));
     ASSERT_TRUE(waitForScans());
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(contentOf(snapshotPath(*job)), snapshotBefore);
+    EXPECT_EQ(bytesOf(snapshotPath(*job)), snapshotBefore);
     // The walk stopped at the folder it was listing, far from the end.
     EXPECT_LT(job->DirIndex.load(), 15);
-    EXPECT_LT(snapshotOf(snapshotPath(*job)).names.size(), 20u);
+    EXPECT_LT(snapshotOf(*job).names.size(), 20u);
 }
 
 TEST_F(ScanTest, ClosingThePageEndsAConnectToAServerThatNeverAnswers) {
@@ -260,9 +252,192 @@ TEST_F(ScanTest, NamesWithLineBreaksNeverBreakTheParallelLists) {
     for (const auto& text : texts) EXPECT_EQ(text.find_first_of("\r\n"), std::string::npos);
     for (const char* kept : {"plain.mp3", "last.mp3"})
         EXPECT_NE(std::find(names.begin(), names.end(), kept), names.end()) << kept;
-    const SnapshotData snapshot = snapshotOf(snapshotPath(*job));
+    const SnapshotData snapshot = snapshotOf(*job);
     EXPECT_EQ(linesOf(snapshot.names), names);
     EXPECT_EQ(linesOf(snapshot.dirs), fileDirs(*job));
+}
+
+// Pages closed while their scans run, as the window closes them.
+class CountingTimer : public Notifier {
+public:
+    void enable() override { ++calls; }
+    std::atomic<int> calls{0};
+};
+
+class ScanCloseStressTest : public ScanFixture {
+protected:
+    // Starts a scan the way the Start button does, saving as `name` in the archive folder.
+    int startLikeTheWindow(const FtpServer& server, const std::string& name) {
+        ScanEntries entries{"127.0.0.1", "", ".mp3", "", "us@site", std::to_string(server.port())};
+        EXPECT_TRUE(NormaliseScanEntries(entries));
+        const int number = context->Jobs.add();
+        const auto job = context->Jobs.at(number);
+        const StartChoice choice{program.path() + "Arhive/" + name + ".qrnet", 1, "Quarrowbrisk",
+                                 true, std::time(nullptr)};
+        FillJobFromEntries(*context, *job, entries, *StartPort(entries.port), choice);
+        {
+            std::lock_guard lock(job->Lock);
+            job->ProgressTimer = timer;
+            job->FinishTimer = timer;
+        }
+        TMonDirThread::Create(*context, number, false);
+        return number;
+    }
+
+    std::shared_ptr<CountingTimer> timer = std::make_shared<CountingTimer>();
+};
+
+TEST_F(ScanCloseStressTest, PagesClosedInRandomOrderWhileScanningNeverSeeAnotherWrite) {
+    const auto server = slowServer(tree, 12, 0.05, 3);
+    std::mt19937 random(20241206);
+
+    int closedAfterAWrite = 0;
+    for (int round = 0; round < 3; ++round) {
+        std::vector<int> open;
+        for (int scan = 0; scan < 4; ++scan)
+            open.push_back(startLikeTheWindow(
+                *server, "r" + std::to_string(round) + "_" + std::to_string(scan)));
+        // What each file held when its page was closed.
+        std::map<std::string, std::optional<std::string>> atClose;
+        while (!open.empty()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(random() % 250));
+            const std::size_t pick = random() % open.size();
+            const auto job = context->Jobs.at(open[pick]);
+            ASSERT_TRUE(job);
+            closePage(open[pick], open.size() == 1);
+            EXPECT_TRUE(job->PageClosed.load());
+            for (const std::string& file :
+                 {job->SnapshotBase + ".qrnet", job->ResumeBase + ".qrsftp"})
+                atClose[file] = bytesOf(file);
+            if (atClose[job->ResumeBase + ".qrsftp"]) ++closedAfterAWrite;
+            open.erase(open.begin() + static_cast<long>(pick));
+        }
+        EXPECT_EQ(context->Jobs.LastJobIndex(), -1);
+        ASSERT_TRUE(waitForScans()) << "round " << round;
+        for (const auto& [file, content] : atClose)
+            EXPECT_EQ(bytesOf(file), content) << file << " changed after its page was closed";
+        EXPECT_EQ(context->Jobs.add(), 0) << "the emptied table starts again at job 0";
+        context->Jobs.markEmpty();
+        context->Jobs.clear();
+    }
+    EXPECT_GT(closedAfterAWrite, 0) << "no page was closed while its scan was saving";
+}
+
+// Twelve folders, some nested, two matching files and one other in each.
+std::vector<TreeItem> faultTree() {
+    std::vector<TreeItem> items;
+    for (const char* folder :
+         {"a", "a/b", "a/b/c", "d", "e", "e/f", "g", "h", "h/i", "j", "k", "l"}) {
+        const std::string f = folder;
+        items.push_back({f + "/one.mp3", f});
+        items.push_back({f + "/two.mp3", f});
+        items.push_back({f + "/note.txt", f});
+    }
+    return items;
+}
+
+struct Results {
+    Lines dirs, names;
+    bool operator==(const Results&) const = default;
+};
+
+Results snapshotResults(const TFtpMain& job) {
+    const SnapshotData snapshot = snapshotOf(job);
+    return {linesOf(snapshot.dirs), linesOf(snapshot.names)};
+}
+
+std::size_t countStarting(const Lines& lines, const Lines& prefixes) {
+    return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [&](const auto& l) {
+        return std::any_of(prefixes.begin(), prefixes.end(),
+                           [&](const auto& p) { return l.starts_with(p); });
+    }));
+}
+
+// The server, and the results of a walk of it that met no fault.
+class ScanFaultTest : public ScanFixture {
+protected:
+    void SetUp() override {
+        makeTree(tree.path(), faultTree());
+        server = std::make_unique<FtpServer>(tree.path());
+        const auto undisturbed = startScan(serverDescription(*server));
+        ASSERT_TRUE(waitForScans());
+        ASSERT_TRUE(undisturbed->walkComplete());
+        expected = snapshotResults(*undisturbed);
+        ASSERT_EQ(expected.names.size(), 36u);
+    }
+
+    std::string through(const FtpProxy& proxy, const std::string& name) const {
+        return "[server=127.0.0.1][port=" + std::to_string(proxy.port()) + "]" + savedAs(name);
+    }
+
+    std::unique_ptr<FtpServer> server;
+    Results expected;
+};
+
+// Each fault, met once or on every connection, must leave the walk's results exactly those of
+// a walk that met none.
+TEST_F(ScanFaultTest, EveryPassingFaultLeavesTheResultsOfAnUndisturbedWalk) {
+    struct Row {
+        const char* name;
+        FtpProxyOptions fault;
+        bool goesPassive;
+    };
+    const auto fault = [](auto set) {
+        FtpProxyOptions o;
+        set(o);
+        return o;
+    };
+    const std::vector<Row> rows = {
+        {"nat-refuses", fault([](auto& o) { o.dropActive = true; }), true},
+        {"nat-drops", fault([](auto& o) { o.silentActive = true; }), true},
+        {"nat-no-stat", fault([](auto& o) { o.dropActive = o.refuseStat = true; }), true},
+        {"transfer-fails", fault([](auto& o) { o.refuseStat = true, o.failTransfer = 4; }), false},
+        {"closed", fault([](auto& o) { o.closeAfter = 14, o.faultyConnections = 1; }), false},
+        {"silent", fault([](auto& o) { o.silentAfter = 14, o.faultyConnections = 1; }), false},
+        {"cut", fault([](auto& o) { o.cutAfter = 14, o.faultyConnections = 1; }), false},
+        {"cut-listing", fault([](auto& o) { o.refuseStat = true, o.cutAfter = 14; }), false},
+    };
+    for (Row row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir logs;
+        row.fault.log = logs.path() + "commands.log";
+        FtpProxy proxy(server->port(), row.fault);
+        const auto job = startScan(through(proxy, row.name));
+        ASSERT_TRUE(waitForScans(std::chrono::seconds(60)));
+        EXPECT_TRUE(job->walkComplete()) << job->statusText();
+        EXPECT_EQ(snapshotResults(*job), expected);
+        const Lines commands = proxy.commands();
+        if (row.goesPassive) {
+            // Active mode is tried once per session, not once per folder.
+            EXPECT_EQ(countStarting(commands, {"PORT", "EPRT"}), 1u);
+            EXPECT_NE(job->note().find(context->Texts()->infopassive), std::string::npos);
+        } else {
+            EXPECT_EQ(countStarting(commands, {"EPSV", "PASV"}), 0u);
+        }
+    }
+}
+
+TEST_F(ScanFaultTest, AServerGoneForGoodInterruptsAndTheResumeFileFinishesTheWalk) {
+    FtpProxyOptions dying;
+    dying.closeAfter = 14;
+    dying.maxConnections = 1;
+    FtpProxy proxy(server->port(), dying);
+    const auto job = startScan(through(proxy, "dying"));
+    ASSERT_TRUE(waitForScans());
+    EXPECT_EQ(job->Outcome.load(), WalkOutcome::Interrupted);
+    EXPECT_FALSE(job->walkComplete());
+    EXPECT_GT(job->UnlistedDirs.load(), 0);
+    const std::string resumeFile = job->ResumeBase + ".qrsftp";
+    ASSERT_TRUE(fileExists(resumeFile));
+    EXPECT_NE(job->statusText().find(resumeFile), std::string::npos) << job->statusText();
+    EXPECT_LT(snapshotResults(*job).names.size(), expected.names.size());
+
+    // The server is back, without the relay in front of it.
+    const auto resumed = resumeScan(resumeFile, program.path() + "Arhive/resumed",
+                                    [&](TFtpMain& again) { again.Port = server->port(); });
+    ASSERT_TRUE(waitForScans());
+    EXPECT_TRUE(resumed->walkComplete());
+    EXPECT_EQ(snapshotResults(*resumed), expected);
 }
 
 }  // namespace

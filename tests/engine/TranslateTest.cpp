@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "engine/TestHelpers.h"
 #include "fixtures/TempDir.h"
 #include "platform/Cp1251.h"
 #include "platform/FileSystem.h"
@@ -39,10 +39,6 @@ const Field<FormTexts> kFormFields[] = {
 #undef THREAD
 #undef FORM
 
-void writeRaw(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 TEST(Translate, DecodesBlankAndLineBreakEscapes) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"Start%20scan%13now", "Start scan\rnow"},
@@ -60,18 +56,18 @@ TEST(Translate, DecodesBlankAndLineBreakEscapes) {
 TEST(Translate, ReadsLanguageFileSyntaxAndFallsBackToKeyNames) {
     test::TempDir dir;
     const std::string path = dir.path() + "Test.lng";
-    writeRaw(path,
-             "; comment line\r\n"
-             "   [InfoFtpForm]   \r\n"
-             "  Button1  =  Start%20scan%13now   \r\n"
-             "trailing=Files   \r\n"
-             "kept=Files:%20\r\n"
-             ";hidden=yes\r\n"
-             "empty=\r\n"
-             "NOJOIN=Offline\r\n"
-             "\r\n"
-             "[InfoThreadF]\r\n"
-             "timecreate=Created:%20\r\n");
+    test::writeRaw(path,
+                   "; comment line\r\n"
+                   "   [InfoFtpForm]   \r\n"
+                   "  Button1  =  Start%20scan%13now   \r\n"
+                   "trailing=Files   \r\n"
+                   "kept=Files:%20\r\n"
+                   ";hidden=yes\r\n"
+                   "empty=\r\n"
+                   "NOJOIN=Offline\r\n"
+                   "\r\n"
+                   "[InfoThreadF]\r\n"
+                   "timecreate=Created:%20\r\n");
     LanguageFile file;
     ASSERT_TRUE(file.load(path));
 
@@ -164,9 +160,10 @@ TEST(Translate, ShippedFilesHoldEveryMessageTextReadyToJoin) {
 TEST(Translate, LanguageIndexComesFromTheSettingsFile) {
     test::TempDir dir;
     EXPECT_EQ(languageIndexFromSettings(dir.path()), 0);
-    writeRaw(dir.path() + "quarrow.ini", "[MainWinPos]\r\nLeft=1\r\n[mainwinlang]\r\nLANG = 1\r\n");
+    test::writeRaw(dir.path() + "quarrow.ini",
+                   "[MainWinPos]\r\nLeft=1\r\n[mainwinlang]\r\nLANG = 1\r\n");
     EXPECT_EQ(languageIndexFromSettings(dir.path()), 1);
-    writeRaw(dir.path() + "quarrow.ini", "[MainWinLang]\r\nLang=Russian\r\n");
+    test::writeRaw(dir.path() + "quarrow.ini", "[MainWinLang]\r\nLang=Russian\r\n");
     EXPECT_EQ(languageIndexFromSettings(dir.path()), 0);
 }
 

@@ -74,6 +74,7 @@ std::unique_ptr<TFtpForm> makeForm(const ProgramFolder& program,
     setup.dialogs = dialogs;
     setup.trayAvailable = [tray = options.tray] { return tray; };
     setup.version = "1.2.3";
+    setup.updatePage.clear();
     auto form = std::make_unique<TFtpForm>(std::move(setup));
     form->show();
     if (!QTest::qWaitForWindowExposed(form.get())) qWarning("the window was not exposed");

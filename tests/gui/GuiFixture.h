@@ -45,6 +45,11 @@ public:
                                               int filterIndex) override;
     void message(QWidget*, const QString& text) override { messages.append(text); }
     void error(QWidget*, const QString& text) override { errors.append(text); }
+    // Answered with `answer`; the title and text go to `questions`.
+    bool question(QWidget*, const QString& title, const QString& text) override {
+        questions.append({title, text});
+        return answer;
+    }
     bool controlHeld() override { return ctrl; }
     void openUrl(const QUrl& url) override { urls.append(url); }
 
@@ -54,6 +59,8 @@ public:
     QList<int> filters;   // the filter index each watch result dialog was opened with
     QStringList messages, errors;
     QList<QUrl> urls;
+    QList<QStringList> questions;
+    bool answer = true;
     bool ctrl = false;
 };
 
@@ -77,7 +84,8 @@ struct FormOptions {
     bool tray = false;
 };
 
-// The main window over `program`, shown, with `dialogs` answering for the user.
+// The main window over `program`, shown, with `dialogs` answering for the user. It checks for
+// updates only when its settings name an update page.
 std::unique_ptr<TFtpForm> makeForm(const ProgramFolder& program,
                                    const std::shared_ptr<FakeDialogs>& dialogs,
                                    const FormOptions& options = {});

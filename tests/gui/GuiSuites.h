@@ -23,5 +23,6 @@ std::unique_ptr<QObject> makeGuiArchiveSearchTest();
 std::unique_ptr<QObject> makeGuiNewFilesTest();
 std::unique_ptr<QObject> makeGuiWatchDialogTest();
 std::unique_ptr<QObject> makeGuiWatchTest();
+std::unique_ptr<QObject> makeGuiUpdateTest();
 
 }  // namespace quarrow::test

@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
         {QStringLiteral("GuiNewFilesTest"), makeGuiNewFilesTest},
         {QStringLiteral("GuiWatchDialogTest"), makeGuiWatchDialogTest},
         {QStringLiteral("GuiWatchTest"), makeGuiWatchTest},
+        {QStringLiteral("GuiUpdateTest"), makeGuiUpdateTest},
     };
     QStringList arguments = QCoreApplication::arguments();
     QStringList chosen;

@@ -2,28 +2,21 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "engine/TestHelpers.h"
 #include "fixtures/TempDir.h"
 #include "platform/FileSystem.h"
 
 namespace quarrow {
 namespace {
 
-void writeRaw(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string readRaw(const std::string& path) {
-    std::string bytes;
-    EXPECT_TRUE(readWholeFile(path, bytes)) << path;
-    return bytes;
-}
+using test::bytesOf;
+using test::writeRaw;
 
 const char* const kSample =
     "; settings written by hand\r\n"
@@ -108,7 +101,7 @@ TEST(IniFile, ReadsRefusesAndRewritesByTheSettingsFileRules) {
          {std::pair{"A", "a=b"}, {"A]", "k"}, {"A", ""}, {"A", " k"}, {"A", ";k"}}) {
         EXPECT_FALSE(ini.writeString(section, key, "x")) << section << "/" << key;
     }
-    EXPECT_EQ(readRaw(path), original);
+    EXPECT_EQ(bytesOf(path), original);
     EXPECT_EQ(ini.value("Ident", "Text"), "\xCF\xF0\xE8\xE2\xE5\xF2 = \xEC\xE8\xF0");
 
     // Rewriting keeps everything else in place.
@@ -122,7 +115,7 @@ TEST(IniFile, ReadsRefusesAndRewritesByTheSettingsFileRules) {
                                    {"IdentText=Quarrowbrisk\r\n", "IdentText=\xC1\xEE\xF2\r\n"}}) {
         expected.replace(expected.find(from), std::string_view(from).size(), to);
     }
-    EXPECT_EQ(readRaw(path), expected + "\r\n[F3VIEV]\r\nActive=2\r\n");
+    EXPECT_EQ(bytesOf(path), expected + "\r\n[F3VIEV]\r\nActive=2\r\n");
     EXPECT_EQ(ini.readInteger("MainWinPos", "Top", 0), -4);
 }
 
@@ -135,7 +128,7 @@ TEST(IniFile, MissingFileReadsEmptyAndFirstWriteCreatesIt) {
 
     ASSERT_TRUE(ini.writeInteger("MainWinLang", "Lang", 1));
     ASSERT_TRUE(ini.writeBool("Update", "cbsupdate", false));
-    EXPECT_EQ(readRaw(path), "[MainWinLang]\r\nLang=1\r\n\r\n[Update]\r\ncbsupdate=0\r\n");
+    EXPECT_EQ(bytesOf(path), "[MainWinLang]\r\nLang=1\r\n\r\n[Update]\r\ncbsupdate=0\r\n");
     EXPECT_FALSE(fileExists(path + ".tmp"));
     IniFile again(path);
     ASSERT_TRUE(again.load());
@@ -148,7 +141,7 @@ TEST(IniFile, MissingFileReadsEmptyAndFirstWriteCreatesIt) {
     ASSERT_TRUE(early.load() && late.load());
     ASSERT_TRUE(early.writeString("Spy", "-1", "0"));
     ASSERT_TRUE(late.writeString("Spy", "0", "entry"));
-    EXPECT_EQ(readRaw(path + "2"), "[Spy]\r\n-1=0\r\n0=entry\r\n");
+    EXPECT_EQ(bytesOf(path + "2"), "[Spy]\r\n-1=0\r\n0=entry\r\n");
 
     // A file that cannot be written keeps no value either.
     IniFile unwritable(dir.path() + "missing-folder/quarrow.ini");

@@ -2,16 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "engine/SnapshotContainer.h"
 #include "engine/SnapshotFile.h"
-#include "engine/TestLists.h"
+#include "engine/TestHelpers.h"
 #include "fixtures/TempDir.h"
 #include "platform/FileSystem.h"
 
@@ -50,9 +48,6 @@ std::string u32(std::size_t value) {
 class CheckResult : public testing::Test {
 protected:
     void SetUp() override {
-        if (const char* tz = std::getenv("TZ")) savedTz_ = tz;
-        ::setenv("TZ", "UTC", 1);
-        ::tzset();
         entry.Server = "ftp.example.org";
         entry.Path = "/pub/";
         entry.Mask = "*.mp3";
@@ -72,14 +67,6 @@ protected:
         texts.countfilet = "Files: ";
         texts.nologin = "Login used";
     }
-    void TearDown() override {
-        if (savedTz_) {
-            ::setenv("TZ", savedTz_->c_str(), 1);
-        } else {
-            ::unsetenv("TZ");
-        }
-        ::tzset();
-    }
 
     std::set<std::string> files() const {
         std::set<std::string> names;
@@ -88,9 +75,7 @@ protected:
         return names;
     }
     std::string bytesOf(const std::string& name) const {
-        std::string bytes;
-        EXPECT_TRUE(readWholeFile(dir.path() + name, bytes)) << name;
-        return bytes;
+        return test::bytesOf(dir.path() + name).value_or("<" + name + " missing>");
     }
     // The file must be a snapshot named after itself holding exactly these three blocks.
     void expectSnapshot(const std::string& name, const Lines& header, const Lines& folders) {
@@ -126,12 +111,10 @@ protected:
         "a.mp3\r\n/pub/new\r\nb c.mp3\r\n/pub/new/deep\r\n\xEF\xE5\xF1\xED\xFF.mp3\r\n"
         "odd\\name.mp3\r\n";
 
+    test::ScopedTimeZone utc{"UTC"};
     test::TempDir dir;
     WatchEntry entry;
     ThreadTexts texts;
-
-private:
-    std::optional<std::string> savedTz_;
 };
 
 // The check writes under the entry's save name by its save type; the window under a chosen

@@ -8,6 +8,7 @@
 #include "engine/EngineContext.h"
 #include "engine/Masks.h"
 #include "engine/ProgramFolders.h"
+#include "engine/TestHelpers.h"
 #include "fixtures/FtpServer.h"
 #include "fixtures/TempDir.h"
 #include "platform/FileSystem.h"
@@ -80,12 +81,9 @@ protected:
     // Waits until the entry's check ended; `idle` also waits for the entry to show it.
     static bool finished(const WatchEntry& entry, std::chrono::seconds limit = 20s,
                          bool idle = true) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (entry.WorkerRunning.load() || (idle && entry.Connected.load())) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(5ms);
-        }
-        return true;
+        return waitUntil(
+            [&] { return !entry.WorkerRunning.load() && !(idle && entry.Connected.load()); },
+            limit);
     }
 
     static Lines itemLines(const WatchEntry& entry) {
@@ -211,9 +209,7 @@ TEST_F(WatchCheckTest, StopEndsTheWalkAtOnceAndTheEmptiedListEndsChecksSilently)
 
     scheduler.StartAll();
     fireAt(clock.load() + 100ms);
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (stopped->NewItems.size() < 3 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(5ms);
+    ASSERT_TRUE(waitUntil([&] { return stopped->NewItems.size() >= 3; }));
     scheduler.StartOrStop(0);
     ASSERT_TRUE(finished(*stopped, 5s)) << "Stop did not end the walk at once";
     EXPECT_EQ(stopped->Outcome.load(), WalkOutcome::Stopped);

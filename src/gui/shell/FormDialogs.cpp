@@ -56,6 +56,12 @@ void DesktopDialogs::error(QWidget* parent, const QString& text) {
     QMessageBox::critical(parent, QGuiApplication::applicationDisplayName(), text);
 }
 
+bool DesktopDialogs::question(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Yes | QMessageBox::No,
+                    parent);
+    return box.exec() == QMessageBox::Yes;
+}
+
 bool DesktopDialogs::controlHeld() {
     return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
 }

@@ -30,6 +30,8 @@ public:
     virtual std::optional<QString> openResume(QWidget* parent, const QString& folder) = 0;
     virtual void message(QWidget* parent, const QString& text) = 0;
     virtual void error(QWidget* parent, const QString& text) = 0;
+    // A Yes/No question with the information icon; true for Yes.
+    virtual bool question(QWidget* parent, const QString& title, const QString& text) = 0;
     // Whether Ctrl is held down at this moment.
     virtual bool controlHeld() = 0;
     // Opens an address with the desktop's default handler.
@@ -45,6 +47,7 @@ public:
     std::optional<QString> openResume(QWidget* parent, const QString& folder) override;
     void message(QWidget* parent, const QString& text) override;
     void error(QWidget* parent, const QString& text) override;
+    bool question(QWidget* parent, const QString& title, const QString& text) override;
     bool controlHeld() override;
     void openUrl(const QUrl& url) override;
 };

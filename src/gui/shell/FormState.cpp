@@ -2,6 +2,7 @@
 
 #include "gui/shell/FormDialogs.h"
 #include "gui/widgets/QtText.h"
+#include "update/TGetFileHttp.h"
 
 namespace quarrow {
 namespace {
@@ -22,7 +23,8 @@ FormState::FormState(std::string programDir, std::string settingsFilePath, FormD
       logins(history(context.ProgramDir, "Login.txt", true)),
       passwords(history(context.ProgramDir, "Password.txt", true)),
       idents(history(context.ProgramDir, "Ident.txt", true)),
-      ignores(history(context.ProgramDir, "Ignore.txt", false)) {}
+      ignores(history(context.ProgramDir, "Ignore.txt", false)),
+      updates(std::make_shared<UpdateResults>()) {}
 
 void showError(FormState& state, QWidget* parent, const std::string& message,
                const QString& detail) {

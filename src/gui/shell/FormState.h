@@ -14,6 +14,7 @@ namespace quarrow {
 
 class FormDialogs;
 class TimerNotifier;
+class UpdateResults;
 
 // Message texts of the window's own handlers, from the main window's section of the language
 // file (the key name when missing, like every language text).
@@ -42,6 +43,12 @@ struct FormState {
 
     // The window's Timer1 and Timer2 as workers reach them.
     std::shared_ptr<TimerNotifier> progressTimer, finishTimer;
+
+    // The update check: the page asked (empty: no schedule, no checks), what they found, and
+    // timernewversion as they reach it.
+    std::string updatePage;
+    std::shared_ptr<UpdateResults> updates;
+    std::shared_ptr<TimerNotifier> newVersionTimer;
 
     const std::string& programDir() const { return context.ProgramDir; }
     // A path under the program folder.

@@ -94,6 +94,8 @@ struct FormWidgets {
     QTimer* Timer7 = nullptr;  // watch list and new-files refresh, 1000 ms
     QTimer* Timer8 = nullptr;  // hide after the command line, 1000 ms
     QTimer* Timer9 = nullptr;  // archive search after a key release, 250 ms
+    // The update notice, 1000 ms.
+    QTimer* timernewversion = nullptr;
 };
 
 }  // namespace quarrow

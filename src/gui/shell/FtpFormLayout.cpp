@@ -142,6 +142,7 @@ FormWidgets buildFtpForm(QMainWindow& form) {
     w.Timer7 = oneShot(&form, "Timer7", 1000);
     w.Timer8 = oneShot(&form, "Timer8", 1000);
     w.Timer9 = oneShot(&form, "Timer9", 250);
+    w.timernewversion = oneShot(&form, "timernewversion", 1000);
     return w;
 }
 

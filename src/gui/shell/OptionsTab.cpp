@@ -18,6 +18,7 @@
 #include "gui/shell/HistoryCombos.h"
 #include "gui/widgets/QtText.h"
 #include "platform/TextLines.h"
+#include "update/UpdatePage.h"
 
 namespace quarrow {
 
@@ -90,7 +91,7 @@ void OptionsTab::Button3Click() {
 }
 
 void OptionsTab::Label18Click() {
-    state_.dialogs.openUrl(QUrl(QString::fromLatin1(kHomePage)));
+    state_.dialogs.openUrl(QUrl(QString::fromStdString(HomePageUrl())));
 }
 
 std::vector<std::string> OptionsTab::commentLines() const {

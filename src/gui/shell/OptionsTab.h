@@ -13,9 +13,6 @@ class HistoryList;
 struct FormState;
 struct FormWidgets;
 
-// The program's home page, opened by the link on the options tab.
-inline constexpr const char* kHomePage = "https://quarrow.example.org/";
-
 // The options tab (language, identification, home-page link) and the miscellaneous tab's
 // comment and ignore list: each setting is kept in its history file and copied into a scan
 // when the scan starts.

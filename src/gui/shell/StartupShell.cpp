@@ -22,6 +22,7 @@
 #include "gui/shell/LogoArea.h"
 #include "gui/shell/OptionsTab.h"
 #include "gui/shell/TrayNotice.h"
+#include "gui/shell/UpdateNotice.h"
 #include "gui/watch/WatchTab.h"
 #include "gui/widgets/QtText.h"
 #include "platform/Cp1251.h"
@@ -70,11 +71,14 @@ StartupShell::StartupShell(FormState& state, FormWidgets& widgets, ScanControl& 
       options_(options),
       watch_(watch),
       tray_(tray),
-      window_(window) {
+      window_(window),
+      update_(new UpdateNotice(state, widgets, settings_.lastUpdateCheck, window)) {
     connect(w_.Timer8, &QTimer::timeout, this, &StartupShell::Timer8Timer);
 }
 
 void StartupShell::FormCreate(const std::string& version) {
+    // Known before the settings are read: the update check they schedule compares with it.
+    state_.ownVersion = OwnVersionText(version);
     w_.pc1->setCurrentIndex(0);
     state_.idents.assign({"Quarrow", "IEXPLORE", "Mozila", "NetScape", "Opera"});
     showHistory(*w_.cbsIdent, state_.idents);
@@ -85,7 +89,6 @@ void StartupShell::FormCreate(const std::string& version) {
     CreateDataFolders(state_.programDir());
     loadHistoryLists();
     watch_.FormCreate();
-    state_.ownVersion = OwnVersionText(version);
     w_.logo->setVersion(fromSystem(state_.ownVersion));
 }
 
@@ -141,6 +144,8 @@ void StartupShell::LoadSettings() {
     placeWindow(settings_.mainWindow);
     watch_.restoreNevForm(settings_);
     state_.settingsLoading = false;
+    if (!settings_.updateUrl.empty()) state_.updatePage = settings_.updateUrl;
+    update_->ScheduleAtStart();
 }
 
 void StartupShell::placeWindow(const WindowBounds& saved) {

@@ -14,11 +14,12 @@ struct FormWidgets;
 class OptionsTab;
 class ScanControl;
 class TrayNotice;
+class UpdateNotice;
 class WatchTab;
 
 // How the main window comes up and goes down: the data folders, the settings file, the
-// history lists, the version, and the first activation with the command line and the hiding
-// it may ask for.
+// history lists, the version, the update check's schedule, and the first activation with the
+// command line and the hiding it may ask for.
 class StartupShell : public QObject {
 public:
     StartupShell(FormState& state, FormWidgets& widgets, ScanControl& scans, OptionsTab& options,
@@ -45,6 +46,7 @@ private:
     TrayNotice& tray_;
     QMainWindow* window_;
     MainSettings settings_;
+    UpdateNotice* update_;
 };
 
 }  // namespace quarrow

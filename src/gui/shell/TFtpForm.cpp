@@ -26,6 +26,8 @@ TFtpForm::TFtpForm(FormSetup setup)
       w_(buildFtpForm(*this)) {
     state_->progressTimer = std::make_shared<TimerNotifier>(w_.Timer1);
     state_->finishTimer = std::make_shared<TimerNotifier>(w_.Timer2);
+    state_->newVersionTimer = std::make_shared<TimerNotifier>(w_.timernewversion);
+    state_->updatePage = setup_.updatePage;
     tray_ = new TrayNotice(this, setup_.trayAvailable);
     pages_ = new ScanPages(*state_, w_, *tray_, this);
     options_ = new OptionsTab(*state_, w_, this);
@@ -45,6 +47,7 @@ TFtpForm::~TFtpForm() {
     archive_->setActions(nullptr);
     state_->progressTimer->detach();
     state_->finishTimer->detach();
+    state_->newVersionTimer->detach();
     scans_->stopAll();
     // Every check is stopped and has ended before the watch list goes.
     watch_->detach();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "gui/shell/FormWidgets.h"
+#include "update/UpdatePage.h"
 
 namespace quarrow {
 
@@ -28,6 +29,8 @@ struct FormSetup {
     std::shared_ptr<FormDialogs> dialogs;
     std::function<bool()> trayAvailable;  // whether the desktop has a system tray
     std::string version;                  // the version compiled in
+    // The update page when the settings file names none; empty: no update checks then.
+    std::string updatePage = DefaultUpdatePage();
 };
 
 // The main window: the scan-page area above the lower page control with the scanner,

@@ -45,6 +45,8 @@ TNevForm::TNevForm(WatchContext& watch, FormDialogs& dialogs)
     : QWidget(nullptr), watch_(watch), dialogs_(dialogs), model_(new NewFilesModel(watch, this)) {
     setObjectName(QStringLiteral("NevForm"));
     setWindowTitle(QStringLiteral("Новые файлы"));
+    // Only the main window's closing ends the program.
+    setAttribute(Qt::WA_QuitOnClose, false);
     buildMenus();
     buildViews();
     resize(kDesignedSize);
@@ -351,8 +353,7 @@ void TNevForm::PopupMenu3Popup() {
     const auto entry = watch_.Table.at(tag_);
     const TMainObj item = selectedItem();
     const bool file = !item.FullName.empty() && !item.IsFolder;
-    // Downloads are not offered yet, so the item stays disabled.
-    N6->setEnabled(false);
+    N6->setEnabled(file && static_cast<bool>(download_));
     N5->setEnabled(file);
     N7->setEnabled(entry && entry->NewItems.size() > 0);
 }
@@ -361,7 +362,17 @@ void TNevForm::N5Click() {
     QGuiApplication::clipboard()->setText(selectedUrl_);
 }
 
-void TNevForm::N6Click() {}
+void TNevForm::N6Click() {
+    const auto entry = watch_.Table.at(tag_);
+    const TMainObj item = selectedItem();
+    if (!entry || item.FullName.empty() || item.IsFolder || !download_) return;
+    download_(*entry, item.FullName);
+}
+
+void TNevForm::setDownloader(Downloader download) {
+    download_ = std::move(download);
+    PopupMenu3Popup();
+}
 
 void TNevForm::N7Click() {
     const auto entry = watch_.Table.at(tag_);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
+#include <string>
 
 #include "engine/Settings.h"
 #include "watch/TMainObj.h"
@@ -22,6 +24,7 @@ class FormDialogs;
 class LanguageFile;
 class NewFilesModel;
 class WatchContext;
+struct WatchEntry;
 
 // The new-files window: what the last or running check of one watch entry found, with size
 // and modification time, shown as a table or as list, icons or small icons. From it the user
@@ -69,6 +72,10 @@ public:
     void PopupMenu3Popup();
     void N5Click();
     void N6Click();
+    // What "Скачать файл..." does with the selected file of the shown entry; until it is set
+    // the item stays disabled.
+    using Downloader = std::function<void(const WatchEntry& entry, const std::string& fullName)>;
+    void setDownloader(Downloader download);
     void N7Click();
 
 protected:
@@ -103,6 +110,7 @@ private:
     QActionGroup* serverGroup_ = nullptr;
     QAction* N5 = nullptr;
     QAction* N6 = nullptr;
+    Downloader download_;
     QAction* N7 = nullptr;
     QStatusBar* sbar1 = nullptr;
     QLabel* panels_[2] = {nullptr, nullptr};

@@ -5,7 +5,9 @@
 #include <QToolButton>
 #include <ctime>
 
+#include "download/DownloadQueue.h"
 #include "engine/Translate.h"
+#include "gui/download/TFormDownload.h"
 #include "gui/shell/FormState.h"
 #include "gui/shell/FormWidgets.h"
 #include "gui/shell/TrayNotice.h"
@@ -18,6 +20,8 @@
 #include "gui/widgets/RowBackgrounds.h"
 #include "gui/widgets/ScanColours.h"
 #include "gui/widgets/TimerNotifier.h"
+#include "platform/Cp1251.h"
+#include "platform/FileSystem.h"
 #include "watch/SpyFile.h"
 #include "watch/WatchContext.h"
 #include "watch/WatchScheduler.h"
@@ -103,6 +107,7 @@ void WatchTab::LanguageApplied() {
     if (file.load(state_.languageFile)) {
         editor_->applyLanguage(file);
         if (nevForm_) nevForm_->applyLanguage(file);
+        if (downloadForm_) downloadForm_->applyLanguage(file, state_.languageFile);
     }
     model_->repaint();
 }
@@ -263,8 +268,27 @@ TNevForm& WatchTab::ensureNevForm() {
         if (file.load(state_.languageFile)) nevForm_->applyLanguage(file);
         nevForm_->setBounds(nevBounds_);
         nevForm_->setViewStyle(nevView_);
+        nevForm_->setDownloader([this](const WatchEntry& entry, const std::string& fullName) {
+            download(entry, fullName);
+        });
     }
     return *nevForm_;
+}
+
+void WatchTab::download(const WatchEntry& entry, const std::string& fullName) {
+    const std::string folder = state_.dataPath("Downloads/");
+    if (!makeDirectories(folder)) {
+        showError(state_, window_, state_.messages.filewrite, fromSystem(folder));
+        return;
+    }
+    if (!downloadForm_) {
+        downloadForm_ = std::make_unique<TFormDownload>(state_.context, state_.dialogs);
+        LanguageFile file;
+        file.load(state_.languageFile);
+        downloadForm_->applyLanguage(file, state_.languageFile);
+    }
+    downloadForm_->queue().setAgent(upperCp1251(state_.identText));
+    downloadForm_->EnqueueDownload(DownloadRequest(entry, folder, fullName));
 }
 
 void WatchTab::restoreNevForm(const MainSettings& settings) {
@@ -279,6 +303,8 @@ void WatchTab::storeNevForm(MainSettings& settings) const {
 }
 
 void WatchTab::detach() {
+    // A running download is aborted and has ended before the engine goes.
+    downloadForm_.reset();
     refreshTimer_->detach();
     balloonTimer_->detach();
     scheduler_->StopAll();

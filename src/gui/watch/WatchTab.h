@@ -16,6 +16,7 @@ class LanguageFile;
 class OptionsTab;
 class QtWatchTimers;
 class RowBackgrounds;
+class TFormDownload;
 class TFormSetingSpy;
 class TNevForm;
 class TimerNotifier;
@@ -24,6 +25,7 @@ class WatchContext;
 class WatchEditor;
 class WatchListModel;
 class WatchScheduler;
+struct WatchEntry;
 
 // The watch tab: the watch list drawn as a check list, its buttons, the entries' timers and
 // the main window's watch timers (Timer4 refresh, Timer5 countdown, Timer6 balloon, Timer7
@@ -73,6 +75,8 @@ public:
     // The new-files window, made hidden on first need; null before.
     TNevForm* nevForm() const { return nevForm_.get(); }
     TNevForm& ensureNevForm();
+    // The download window, made on the first request; null before.
+    TFormDownload* downloadForm() const { return downloadForm_.get(); }
 
     // Its stored bounds and view, read before it exists and written back with the settings.
     void restoreNevForm(const MainSettings& settings);
@@ -82,6 +86,9 @@ public:
     void detach();
 
 private:
+    // "Скачать файл..." of the new-files window: the file into "Downloads/" with the entry's
+    // login.
+    void download(const WatchEntry& entry, const std::string& fullName);
     // Active follows the line's tick, the list is saved, the timers run while one is active.
     void applyTick(int line);
     bool anyActiveOrBusy() const;
@@ -98,6 +105,7 @@ private:
     std::unique_ptr<WatchEditor> editor_;
     std::shared_ptr<TimerNotifier> refreshTimer_, balloonTimer_;
     std::unique_ptr<TNevForm> nevForm_;
+    std::unique_ptr<TFormDownload> downloadForm_;
     WindowBounds nevBounds_{100, 100, 544, 390};
     int nevView_ = 0;
     QString startCaption_;

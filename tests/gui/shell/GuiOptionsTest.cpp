@@ -2,6 +2,7 @@
 
 #include "gui/GuiFixture.h"
 #include "gui/shell/OptionsTab.h"
+#include "update/UpdatePage.h"
 
 namespace quarrow::test {
 
@@ -66,7 +67,7 @@ private slots:
         QCoreApplication::sendEvent(w.Label18, &leave);
         QCOMPARE(w.Label18->font().pointSizeF(), normal);
         QTest::mouseClick(w.Label18, Qt::LeftButton);
-        QCOMPARE(a.dialogs->urls, QList<QUrl>{QUrl(QString::fromLatin1(kHomePage))});
+        QCOMPARE(a.dialogs->urls, QList<QUrl>{QUrl(QString::fromStdString(HomePageUrl()))});
     }
 
     void commentIsSavedOnRequestButEveryStartTakesTheMemo() {

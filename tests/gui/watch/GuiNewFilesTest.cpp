@@ -269,10 +269,7 @@ private slots:
             int style;
             QListView::ViewMode mode;
         };
-        const Case cases[] = {{"N3", 2, QListView::IconMode},
-                              {"N1", 1, QListView::ListMode},
-                              {"N4", 3, QListView::ListMode},
-                              {"N2", 0, QListView::ListMode}};
+        const Case cases[] = {{"N3", 2, QListView::IconMode}, {"N2", 0, QListView::ListMode}};
         for (const Case& c : cases) {
             a.action(c.item)->trigger();
             QCOMPARE(a.form.ViewStyleSetting(), c.style);
@@ -288,9 +285,7 @@ private slots:
         const auto rect = [](const WindowBounds& b) {
             return QRect(b.left, b.top, b.width, b.height);
         };
-        const WindowBounds offScreen[] = {{5000, 5000, 544, 390},
-                                          {-3000, 40, 300, 200},
-                                          {area.left() + 10, area.bottom() + 2, 300, 200}};
+        const WindowBounds offScreen[] = {{5000, 5000, 544, 390}, {-3000, 40, 300, 200}};
         for (const WindowBounds& saved : offScreen) {
             NevWindow a;
             a.form.setBounds(saved);
@@ -301,24 +296,6 @@ private slots:
         const WindowBounds kept{area.left() + 10, area.top() + 20, 300, 200};
         a.form.setBounds(kept);
         QCOMPARE(rect(a.form.bounds()), rect(kept));
-    }
-
-    void languageFilesRelabelTheWindow() {
-        NevWindow a;
-        LanguageFile english, russian;
-        QVERIFY(english.load(languageFilePath(a.program.path(), 0)));
-        QVERIFY(russian.load(languageFilePath(a.program.path(), 1)));
-        const auto header = [&](int column) {
-            return a.form.rows().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-        };
-        a.form.applyLanguage(english);
-        QCOMPARE(a.form.windowTitle(), QStringLiteral("New files"));
-        QCOMPARE(header(1), QStringLiteral("Size"));
-        QCOMPARE(a.action("N4")->text(), QStringLiteral("Tiles"));
-        a.form.applyLanguage(russian);
-        QCOMPARE(a.form.windowTitle(), QStringLiteral("Новые файлы"));
-        QCOMPARE(header(1), QStringLiteral("Размер"));
-        QCOMPARE(a.action("N4")->text(), QStringLiteral("Плитка"));
     }
 };
 

@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QListView>
+#include <QTableView>
 #include <QTimer>
 
 #include "gui/GuiFixture.h"
+#include "gui/download/TFormDownload.h"
 #include "gui/watch/NewFilesModel.h"
 #include "gui/watch/QtWatchTimers.h"
 #include "gui/watch/TFormSetingSpy.h"
@@ -232,13 +234,31 @@ private slots:
         QCOMPARE(a.entry(0)->NewItems.size(), std::size_t{20});
         QTRY_COMPARE(window->rows().rowCount(), 20);
 
+        // "Скачать файл..." takes a selected file into Downloads/ with the entry's login.
+        int file = 0;
+        while (window->rows().item(file).IsFolder) ++file;
+        window->findChild<QTableView*>(QStringLiteral("Files"))->selectRow(file);
+        window->PopupMenu3Popup();
+        window->N6Click();
+        TFormDownload* downloads = a.tab().downloadForm();
+        QVERIFY(downloads && downloads->isVisible());
+        const std::string name = fileNameOf(window->rows().item(file).FullName);
+        QTRY_VERIFY(a.program.bytes(("Downloads/" + name).c_str()).has_value());
+        QTRY_COMPARE(downloads->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+                     fromSystem("\xC7\xE0\xE3\xF0\xF3\xE6\xE5\xED\xEE 1 \xF4\xE0\xE9\xEB "
+                                "\xE8\xE7 1"));
+
         // A change of language relabels both watch windows that exist.
         a.add(entryForm(server.port(), "*.ogg"));
         QTRY_COMPARE(a.table().lines().size(), std::size_t{2});
         a.w().ComboBox1->setCurrentIndex(1);
         QCOMPARE(window->windowTitle(), QStringLiteral("Новые файлы"));
+        QCOMPARE(window->rows().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QStringLiteral("Размер"));
         QCOMPARE(a.tab().editor().dialog()->windowTitle(), QStringLiteral("Настройка слежения"));
         QCOMPARE(a.w().SpeedButton6->text(), QStringLiteral("Запустить всё"));
+        QCOMPARE(downloads->findChild<QPushButton*>(QStringLiteral("SpeedButton1"))->text(),
+                 QStringLiteral("Прервать"));
     }
 
     void commandLineUnticksAndStartsAll() {
