@@ -1,6 +1,7 @@
 #include "update/TGetFileHttp.h"
 
-#include "engine/EngineContext.h"
+#include <thread>
+
 #include "engine/Notifier.h"
 #include "platform/ThreadPriority.h"
 #include "update/UpdatePage.h"
@@ -37,15 +38,17 @@ bool TGetFileHttp::Execute() {
     return fetched.ok;
 }
 
-void StartUpdateCheck(EngineContext& engine, UpdateRequest request,
-                      std::shared_ptr<UpdateResults> results, std::shared_ptr<Notifier> notice) {
+void StartUpdateCheck(UpdateRequest request, std::shared_ptr<UpdateResults> results,
+                      std::shared_ptr<Notifier> notice) {
     if (request.pageUrl.empty()) return;
     auto check =
         std::make_shared<TGetFileHttp>(std::move(request), std::move(results), std::move(notice));
-    engine.startWorker([check] {
+    // Detached: the check holds only what it shares, so the program never waits for a slow
+    // page at shut-down; the notice is detached from the window before the window goes.
+    std::thread([check] {
         LowerThreadPriority();
         check->Execute();
-    });
+    }).detach();
 }
 
 }  // namespace quarrow

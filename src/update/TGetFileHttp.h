@@ -9,7 +9,6 @@
 
 namespace quarrow {
 
-class EngineContext;
 class Notifier;
 
 // What update checks leave for whoever shows the notice: written by every check (several may
@@ -61,9 +60,9 @@ private:
     std::string fetchError_;
 };
 
-// Starts one check on a worker of `engine` at lower priority and returns at once. An empty
-// page address starts nothing.
-void StartUpdateCheck(EngineContext& engine, UpdateRequest request,
-                      std::shared_ptr<UpdateResults> results, std::shared_ptr<Notifier> notice);
+// Starts one check on a thread of its own at lower priority and returns at once; nothing
+// waits for it. An empty page address starts nothing.
+void StartUpdateCheck(UpdateRequest request, std::shared_ptr<UpdateResults> results,
+                      std::shared_ptr<Notifier> notice);
 
 }  // namespace quarrow

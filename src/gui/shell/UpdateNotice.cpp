@@ -45,8 +45,8 @@ void UpdateNotice::cbsupdateClick(bool ticked) {
 
 void UpdateNotice::StartUpdateCheck() {
     quarrow::StartUpdateCheck(
-        state_.context, {state_.updatePage, upperCp1251(state_.identText), state_.ownVersion, {}},
-        state_.updates, state_.newVersionTimer);
+        {state_.updatePage, upperCp1251(state_.identText), state_.ownVersion, {}}, state_.updates,
+        state_.newVersionTimer);
 }
 
 void UpdateNotice::timernewversionTimer() {
