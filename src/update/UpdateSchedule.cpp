@@ -42,12 +42,9 @@ std::optional<long long> readWallSeconds(std::string_view text) {
     return wallSeconds(tm);
 }
 
+// Today's date at midnight, as the settings file holds a date and time.
 std::string midnightText(std::time_t now) {
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%d.%m.%Y 00:00:00", &local);
-    return text;
+    return dateTimeText(now).substr(0, 10) + " 00:00:00";
 }
 
 }  // namespace
