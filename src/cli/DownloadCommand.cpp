@@ -88,8 +88,12 @@ int RunDownloadCommand(const std::string& programDir, const std::vector<std::str
         std::this_thread::sleep_for(kPoll);
     }
     // Files an abort kept from starting are reported too: none of them arrived.
-    for (std::size_t i = reported; i < paths.size(); ++i)
-        printOutcome({paths[i], folder + fileNameOf(paths[i])});
+    for (std::size_t i = reported; i < paths.size(); ++i) {
+        DownloadOutcome notStarted;
+        notStarted.remotePath = paths[i];
+        notStarted.localPath = folder + fileNameOf(paths[i]);
+        printOutcome(notStarted);
+    }
     if (aborted) return kExitInterrupted;
     return arrived == paths.size() ? kExitOk : kExitFailed;
 }

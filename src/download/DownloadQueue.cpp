@@ -131,8 +131,7 @@ void DownloadQueue::closeSession() {
 DownloadDisplay DownloadQueue::Timer1Timer(bool* again) {
     std::lock_guard lock(mutex_);
     *again = false;
-    if (final_ || currentDownload_ < 0 || (done_ == queued_ && queued_ > 1))
-        return {label_, caption_, percent_, running_};
+    if (final_ || currentDownload_ < 0) return {label_, caption_, percent_, running_};
     label_ = statusLine_ + "   " + std::to_string(done_ + 1) + kFileOf + std::to_string(queued_);
     *again = percent_ < 100 && running_;
     return {label_, caption_, percent_, running_};

@@ -3,9 +3,13 @@
 namespace quarrow {
 
 DownloadTexts LoadDownloadTexts(std::string_view languageFile) {
-    DownloadTexts texts;
     LanguageFile file;
     file.load(languageFile);
+    return ReadDownloadTexts(file);
+}
+
+DownloadTexts ReadDownloadTexts(const LanguageFile& file) {
+    DownloadTexts texts;
     readThreadTexts(file, texts.thread);
     texts.notloaded = file.text(kFormDownloadSection, "notloaded");
     texts.badname = file.text(kFormDownloadSection, "badname");

@@ -19,5 +19,7 @@ inline constexpr std::string_view kFormDownloadSection = "FormDownload";
 
 // Every text from one language file; a missing key gives the key name.
 DownloadTexts LoadDownloadTexts(std::string_view languageFile);
+// The same from a file already loaded.
+DownloadTexts ReadDownloadTexts(const LanguageFile& file);
 
 }  // namespace quarrow

@@ -30,12 +30,16 @@ Mrec DownloadRequest(const TFtpMain& entry, const std::string& localFolder,
     return item;
 }
 
-std::string RemotePath(const Mrec& item) {
+std::string RemoteFolderPath(const Mrec& item) {
     const std::string& folder = item.RemoteFolder;
-    if (folder.empty() || folder == "/") return "/" + item.RemoteName;
+    if (folder.empty() || folder == "/") return "/";
     std::string path = folder.front() == '/' ? folder : "/" + folder;
     if (path.back() != '/') path += '/';
-    return path + item.RemoteName;
+    return path;
+}
+
+std::string RemotePath(const Mrec& item) {
+    return RemoteFolderPath(item) + item.RemoteName;
 }
 
 bool NamesAreSafe(const Mrec& item) {

@@ -27,7 +27,8 @@ struct Mrec {
 Mrec DownloadRequest(const TFtpMain& entry, const std::string& localFolder,
                      const std::string& fullName);
 
-// The absolute path on the server of the item's file.
+// The absolute path on the server of the item's folder (ending in "/") and of its file.
+std::string RemoteFolderPath(const Mrec& item);
 std::string RemotePath(const Mrec& item);
 
 // False when a remote or local name is empty, "." or "..", or holds "/", "\" or a NUL: saved

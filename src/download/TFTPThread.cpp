@@ -9,13 +9,6 @@
 namespace quarrow {
 namespace {
 
-std::string folderPath(const std::string& remoteFolder) {
-    if (remoteFolder.empty() || remoteFolder == "/") return "/";
-    std::string path = remoteFolder.front() == '/' ? remoteFolder : "/" + remoteFolder;
-    if (path.back() != '/') path += '/';
-    return path;
-}
-
 int percentOf(std::uint64_t received, std::uint64_t size) {
     // A file listed as empty shows 0 % until it has arrived.
     if (size == 0) return 0;
@@ -48,7 +41,9 @@ std::string TFTPThread::loadStatus(std::uint64_t received, std::uint64_t size, i
 }
 
 void TFTPThread::Execute() {
-    DownloadOutcome outcome{RemotePath(item_), item_.LocalFolder + item_.LocalName};
+    DownloadOutcome outcome;
+    outcome.remotePath = RemotePath(item_);
+    outcome.localPath = item_.LocalFolder + item_.LocalName;
     if (!NamesAreSafe(item_)) {
         outcome.status = texts_.badname + item_.RemoteName;
         queue_.finished(generation_, index_, std::move(outcome));
@@ -57,7 +52,7 @@ void TFTPThread::Execute() {
     options_.passive = options_.passive || item_.Passive;
     auto session = std::make_shared<FtpSession>(agent_, options_);
     queue_.publish(generation_, session);
-    const std::string folder = folderPath(item_.RemoteFolder);
+    const std::string folder = RemoteFolderPath(item_);
     if (!session->valid())
         outcome.status = texts_.thread.infojointnodll;
     else if (!session->connect(item_.ServerName, item_.Port, item_.UserName, item_.Password))
@@ -72,7 +67,7 @@ void TFTPThread::Execute() {
 
 bool TFTPThread::fetch(FtpSession& session, DownloadOutcome& outcome) {
     std::vector<FtpEntry> entries;
-    session.list(folderPath(item_.RemoteFolder), entries);
+    session.list(RemoteFolderPath(item_), entries);
     const auto listed = std::find_if(entries.begin(), entries.end(), [&](const FtpEntry& entry) {
         return entry.name == item_.RemoteName && entry.attributes != kAttrDirectory;
     });

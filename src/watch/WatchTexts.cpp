@@ -3,9 +3,12 @@
 namespace quarrow {
 
 WatchTexts LoadWatchTexts(std::string_view languageFile) {
-    WatchTexts texts;
     LanguageFile file;
-    if (!file.load(languageFile)) return texts;
+    return file.load(languageFile) ? ReadWatchTexts(file) : WatchTexts{};
+}
+
+WatchTexts ReadWatchTexts(const LanguageFile& file) {
+    WatchTexts texts;
     readThreadTexts(file, texts.thread);
     readFormTexts(file, texts.form);
     texts.nevfile = file.text(kNevFormSection, "nevfile");

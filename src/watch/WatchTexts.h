@@ -20,5 +20,7 @@ inline constexpr std::string_view kNevFormSection = "NevForm";
 // Every text from one language file; a missing key gives the key name, a missing file empty
 // texts.
 WatchTexts LoadWatchTexts(std::string_view languageFile);
+// The same from a file already loaded.
+WatchTexts ReadWatchTexts(const LanguageFile& file);
 
 }  // namespace quarrow

@@ -76,9 +76,9 @@ void TFormDownload::EnqueueDownload(Mrec item) {
     Timer1Timer();
 }
 
-void TFormDownload::applyLanguage(const LanguageFile& file, const std::string& languageFile) {
+void TFormDownload::applyLanguage(const LanguageFile& file) {
     ApplyFormLanguage(*this, kFormDownloadSection, file);
-    queue_->setTexts(LoadDownloadTexts(languageFile));
+    queue_->setTexts(ReadDownloadTexts(file));
 }
 
 void TFormDownload::Timer1Timer() {

@@ -30,7 +30,7 @@ public:
     DownloadQueue& queue() { return *queue_; }
     void EnqueueDownload(Mrec item);
     // Captions from the file's section "FormDownload", and the queue's texts.
-    void applyLanguage(const LanguageFile& file, const std::string& languageFile);
+    void applyLanguage(const LanguageFile& file);
 
     void Timer1Timer();
     void SpeedButton1Click();  // abort

@@ -104,8 +104,7 @@ void WatchEditor::SpeedButton4Click() {
 void WatchEditor::showResult(const WatchEditResult& result) {
     const bool edited = result.kind == WatchEditResult::Added ||
                         result.kind == WatchEditResult::Changed ||
-                        (result.kind == WatchEditResult::Failed && result.line >= 0 &&
-                         result.entry >= 0 && tab_.watch().Table.positionOf(result.entry) >= 0);
+                        (result.kind == WatchEditResult::Failed && result.line >= 0);
     if (edited) tab_.scheduler().ArmEdited(result.entry);
     // A deleted entry is no longer checked on its own: nothing would show its result.
     if (result.kind == WatchEditResult::Removed) tab_.watch().Timers.stop(result.entry);

@@ -100,14 +100,15 @@ void WatchTab::FormCreate() {
 }
 
 void WatchTab::LanguageApplied() {
-    watch_->setTexts(LoadWatchTexts(state_.languageFile));
     w_.CheckListBox1->setToolTip(labelText(state_.texts.CheckListBox1hint));
     startCaption_ = w_.SpeedButton3->text();
     LanguageFile file;
-    if (file.load(state_.languageFile)) {
+    const bool loaded = file.load(state_.languageFile);
+    watch_->setTexts(loaded ? ReadWatchTexts(file) : WatchTexts{});
+    if (loaded) {
         editor_->applyLanguage(file);
         if (nevForm_) nevForm_->applyLanguage(file);
-        if (downloadForm_) downloadForm_->applyLanguage(file, state_.languageFile);
+        if (downloadForm_) downloadForm_->applyLanguage(file);
     }
     model_->repaint();
 }
@@ -285,7 +286,7 @@ void WatchTab::download(const WatchEntry& entry, const std::string& fullName) {
         downloadForm_ = std::make_unique<TFormDownload>(state_.context, state_.dialogs);
         LanguageFile file;
         file.load(state_.languageFile);
-        downloadForm_->applyLanguage(file, state_.languageFile);
+        downloadForm_->applyLanguage(file);
     }
     downloadForm_->queue().setAgent(upperCp1251(state_.identText));
     downloadForm_->EnqueueDownload(DownloadRequest(entry, folder, fullName));
