@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 #include <netinet/in.h>
+#include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -29,7 +30,11 @@ namespace {
 
 // How long one wait for network activity lasts before the closed flag is looked at again; a
 // wake-up from close() normally ends the wait sooner.
+using Clock = std::chrono::steady_clock;
+
 constexpr int kPollMilliseconds = 1000;
+// The wait while libcurl watches no socket.
+constexpr long kIdleStepMilliseconds = 5;
 // Idle connections stay reusable however long the caller pauses between calls.
 constexpr long kNeverTooOld = 10L * 365 * 24 * 3600;
 // The URL path of the server root.
@@ -67,7 +72,8 @@ public:
           reconnect_(options.reconnect),
           passive_(options.passive),
           statOnlyWithoutMlsd_(options.listing.statOnlyWithoutMlsd),
-          stat_(options.listing.allowStat ? StatUse::kUndecided : StatUse::kNever) {
+          stat_(options.listing.allowStat ? StatUse::kUndecided : StatUse::kNever),
+          limits_(options.listing.limits) {
         featCommand_ = curl_slist_append(nullptr, "*FEAT");  // "*": a refusal is no failure
         if (easy_ && multi_ && featCommand_) configure(options.timeouts);
     }
@@ -126,11 +132,12 @@ public:
     }
 
     bool changeDir(const std::string& absolutePath) {
-        return recovering([&] { return changeDirOnce(absolutePath); });
+        return boundedListing(absolutePath, [&] { return changeDirOnce(absolutePath); });
     }
 
     bool list(const std::string& absoluteFolder, std::vector<FtpEntry>& entries) {
-        return recovering([&] { return listOnce(absoluteFolder, entries); });
+        entries.clear();
+        return boundedListing(absoluteFolder, [&] { return listOnce(absoluteFolder, entries); });
     }
 
     bool retrieve(const std::string& absolutePath,
@@ -156,6 +163,20 @@ private:
         std::optional<std::vector<FtpEntry>> entries;
     };
 
+    // A folder whose listing once passed the limits is not asked for again: the server would
+    // only send the endless listing once more.
+    template <class Call>
+    bool boundedListing(const std::string& absoluteFolder, Call call) {
+        if (!overranFolder_.empty() && absoluteFolder == overranFolder_)
+            return failAs(FtpFailure::kOverrun, overrunReason_);
+        if (recovering(call)) return true;
+        if (failure_ == FtpFailure::kOverrun) {
+            overranFolder_ = absoluteFolder;
+            overrunReason_ = lastError_;
+        }
+        return false;
+    }
+
     // Makes one call, restoring a lost connection first and making the call again after a
     // failure that may pass: once in passive mode when active mode failed, and up to kRetries
     // times after a transient failure or a dropped connection, while `mayRetry` allows it.
@@ -173,7 +194,7 @@ private:
                 --retries;  // the first passive try is no retry
                 continue;
             }
-            if (failure_ == FtpFailure::kRefused) return false;
+            if (failure_ == FtpFailure::kRefused || failure_ == FtpFailure::kOverrun) return false;
             if (retries >= kRetries) return failAs(FtpFailure::kFailed, lastError_);
         }
     }
@@ -255,14 +276,14 @@ private:
             const bool listed = listing.has_value();
             prefetched_ = Prefetched{absolutePath, std::move(listing)};
             if (listed) return true;
-            if (!usable(true)) return false;
+            if (failure_ == FtpFailure::kOverrun || !usable(true)) return false;
         }
         if (!transfer(serverUrl_ + *path, Mode::kNoBody)) return false;
         // A path that cannot be passed as STAT's argument is entered through libcurl, which
         // knows the session's folder that way; "STAT ." then lists it without a data connection.
         if (stat_ == StatUse::kTrusted && !prefetched_ && absolutePath.ends_with('/')) {
             prefetched_ = Prefetched{absolutePath, statListing(".", absolutePath)};
-            return usable(true);
+            return failure_ != FtpFailure::kOverrun && usable(true);
         }
         return true;
     }
@@ -288,7 +309,7 @@ private:
                 entries = std::move(*listing);
                 return true;
             }
-            if (!usable(true)) return false;
+            if (failure_ == FtpFailure::kOverrun || !usable(true)) return false;
         }
         return normalList(*path, entries);
     }
@@ -312,8 +333,19 @@ private:
             entries.clear();
             ListingStream stream(mlsd_, std::time(nullptr), entries);
             listing_ = &stream;
+            listingEntries_ = &entries;
+            listingBytes_ = 0;
+            listingEnd_ = Clock::now() + std::chrono::seconds(limits_.maxSeconds);
+            overrun_ = false;
             const bool ok = transfer(serverUrl_ + path, mlsd_ ? Mode::kMlsd : Mode::kList);
             listing_ = nullptr;
+            listingEntries_ = nullptr;
+            if (overrun_) {
+                entries.clear();
+                // The server may still be sending: nothing more is taken from that connection.
+                cutControl();
+                return failAs(FtpFailure::kOverrun, overrunText());
+            }
             if (ok) {
                 stream.finish();
                 break;
@@ -354,7 +386,8 @@ private:
         if (controlSockets_.size() != 1) return std::nullopt;
         const curl_socket_t control = controlSockets_.front();
         StatReply reply(absoluteFolder, std::time(nullptr));
-        const ControlWait wait{responseSeconds_, closed_};
+        const ControlWait wait{responseSeconds_, closed_, limits_.maxSeconds, limits_.maxBytes,
+                               limits_.maxEntries};
         const ControlOutcome outcome =
             exchangeOnControl(control, "STAT " + argument, wait, [&](std::string_view line) {
                 reply.take(line);
@@ -366,6 +399,8 @@ private:
         cutControl();
         if (outcome == ControlOutcome::kClosed)
             fail("the session was closed");
+        else if (outcome == ControlOutcome::kOverrun)
+            failAs(FtpFailure::kOverrun, overrunText());
         else if (outcome == ControlOutcome::kTimedOut)
             fail("the server did not answer in time");
         else
@@ -404,6 +439,19 @@ private:
         curl_easy_setopt(easy_, CURLOPT_OPENSOCKETDATA, this);
         curl_easy_setopt(easy_, CURLOPT_CLOSESOCKETFUNCTION, &Connection::onCloseSocket);
         curl_easy_setopt(easy_, CURLOPT_CLOSESOCKETDATA, this);
+    }
+
+    std::string overrunText() const {
+        return "the listing passed the limits of one folder (" + std::to_string(limits_.maxBytes) +
+               " bytes, " + std::to_string(limits_.maxEntries) + " entries, " +
+               std::to_string(limits_.maxSeconds) + " s)";
+    }
+
+    // Whether the listing under way has passed the limits; it is then stopped.
+    bool listingOverrun() {
+        overrun_ = overrun_ || listingBytes_ > limits_.maxBytes ||
+                   listingEntries_->size() > limits_.maxEntries || Clock::now() >= listingEnd_;
+        return overrun_;
     }
 
     bool fail(std::string reason) { return failAs(FtpFailure::kFailed, std::move(reason)); }
@@ -501,7 +549,7 @@ private:
                 result = *done;
                 break;
             }
-            if (curl_multi_poll(multi_, nullptr, 0, kPollMilliseconds, nullptr) != CURLM_OK) {
+            if (curl_multi_poll(multi_, nullptr, 0, pollMilliseconds(), nullptr) != CURLM_OK) {
                 result = CURLE_FAILED_INIT;
                 break;
             }
@@ -509,6 +557,24 @@ private:
         // Removing an unfinished transfer aborts it and drops its connection.
         curl_multi_remove_handle(multi_, easy_);
         return result;
+    }
+
+    // How long to wait for the transfer's sockets. Between two steps libcurl sometimes watches
+    // no socket at all (after a passive-mode reply, before it connects the data stream) and then
+    // needs to be called again soon: waiting the full second there cost every passive listing
+    // that second.
+    int pollMilliseconds() {
+        long wait = -1;
+        if (curl_multi_timeout(multi_, &wait) != CURLM_OK || wait < 0 || wait > kPollMilliseconds)
+            wait = kPollMilliseconds;
+        fd_set read, write, error;
+        FD_ZERO(&read);
+        FD_ZERO(&write);
+        FD_ZERO(&error);
+        int highest = -1;
+        if (curl_multi_fdset(multi_, &read, &write, &error, &highest) == CURLM_OK && highest < 0)
+            wait = std::min(wait, kIdleStepMilliseconds);
+        return static_cast<int>(wait);
     }
 
     std::optional<CURLcode> finishedResult() {
@@ -536,7 +602,11 @@ private:
     static std::size_t onData(char* data, std::size_t size, std::size_t count, void* self) {
         auto& c = *static_cast<Connection*>(self);
         const std::size_t bytes = size * count;
-        if (c.listing_) c.listing_->feed({data, bytes});
+        if (c.listing_) {
+            c.listingBytes_ += bytes;
+            if (c.listingOverrun()) return 0;  // makes libcurl end the transfer
+            c.listing_->feed({data, bytes});
+        }
         if (c.fileSink_ && !(*c.fileSink_)(data, bytes)) {
             c.sinkStopped_ = true;
             return 0;  // makes libcurl end the transfer with a write error
@@ -547,7 +617,8 @@ private:
     // Also called while libcurl blocks inside one step (waiting for the reply that ends a
     // transfer), where the multi wake-up cannot reach it.
     static int onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-        return static_cast<Connection*>(self)->closed_.load() ? 1 : 0;
+        auto& c = *static_cast<Connection*>(self);
+        return c.closed_.load() || (c.listing_ && c.listingOverrun()) ? 1 : 0;
     }
 
     // Sockets towards the control port are control connections. After login a new one is
@@ -612,7 +683,14 @@ private:
     StatUse stat_;
     std::optional<Prefetched> prefetched_;
 
+    FtpListingLimits limits_;
+    std::string overranFolder_;  // the folder whose listing passed the limits, and why
+    std::string overrunReason_;
     ListingStream* listing_ = nullptr;
+    std::vector<FtpEntry>* listingEntries_ = nullptr;  // what listing_ has parsed so far
+    std::size_t listingBytes_ = 0;
+    Clock::time_point listingEnd_;
+    bool overrun_ = false;
     const std::function<bool(const char*, std::size_t)>* fileSink_ = nullptr;
     bool sinkStopped_ = false;
 };
