@@ -113,14 +113,21 @@ std::string filesLeft(const TFtpMain& job) {
     return text;
 }
 
+// Folders the walk's bounds left out; the note on stderr names the first.
+std::string leftOut(const TFtpMain& job) {
+    const int tooDeep = job.TooDeepDirs.load();
+    return tooDeep == 0 ? "" : "  " + std::to_string(tooDeep) + " folders too deep, not entered";
+}
+
 int summarise(EngineContext& context, const std::vector<int>& jobs) {
     int code = kExitOk;
     for (const int number : jobs) {
         const auto job = context.Jobs.at(number);
         if (!job) continue;
         PrintOut("job " + std::to_string(number + 1) + ": ftp://" + job->Server + job->Path +
-                 "  files: " + std::to_string(job->fileCount()) + "  folders: " +
-                 std::to_string(job->dirQueueSize()) + filesLeft(*job) + walkState(*job));
+                 "  files: " + std::to_string(job->fileCount()) +
+                 "  folders: " + std::to_string(job->dirQueueSize()) + filesLeft(*job) +
+                 walkState(*job) + leftOut(*job));
         if (!job->walkComplete() || stale(*job)) code = kExitFailed;
     }
     return code;

@@ -51,6 +51,8 @@ void readConnection(const IniFile& ini, FtpOptions& connection) {
     FtpTimeouts& timeouts = connection.timeouts;
     timeouts.responseSeconds = readBounded(ini, "Timeout", timeouts.responseSeconds, 1, 3600);
     timeouts.acceptSeconds = readBounded(ini, "AcceptTimeout", timeouts.acceptSeconds, 1, 3600);
+    FtpListingLimits& limits = connection.listing.limits;
+    limits.maxSeconds = readBounded(ini, "ListingTime", limits.maxSeconds, 1, 86400);
 }
 
 }  // namespace

@@ -64,6 +64,8 @@ struct TFtpMain {
     // Folders of the walk that were never listed although the server did not refuse them (a
     // transfer that kept failing, or the rest of the queue of an interrupted walk).
     std::atomic<int> UnlistedDirs{0};
+    // Folders left out because their path passed the walk's bounds (see FolderBounds.h).
+    std::atomic<int> TooDeepDirs{0};
     // Files whose last write failed, so that what is on disk is older than the scan.
     std::atomic<bool> SnapshotStale{false};
     std::atomic<bool> ResumeStale{false};

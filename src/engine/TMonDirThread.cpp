@@ -4,6 +4,7 @@
 
 #include "engine/ConnectServer.h"
 #include "engine/EngineContext.h"
+#include "engine/FolderBounds.h"
 #include "engine/Masks.h"
 #include "engine/SortSnapshot.h"
 #include "platform/Cp1251.h"
@@ -166,6 +167,9 @@ void TMonDirThread::WalkQueue() {
                 return;
             } else if (session_->lastFailure() == FtpFailure::kFailed) {
                 job->UnlistedDirs.fetch_add(1);
+            } else if (session_->lastFailure() == FtpFailure::kOverrun) {
+                job->UnlistedDirs.fetch_add(1);
+                job->addNote(context_.Texts()->infolistinglimit + folder);
             }
 
             if (!(job = Job())) return;
@@ -212,7 +216,10 @@ void TMonDirThread::AddFolder(TFtpMain& job, const std::string& folder, const Ft
     const std::string path = folder + entry.name + "/";
     std::string key = upperCp1251(path);
     if (queuedFolders_.contains(key)) return;
-    if (!ignored(entry.name, *context_.IgnoreList())) {
+    if (folderTooDeep(path)) {
+        // Named once: a link loop would otherwise add a note per level.
+        if (job.TooDeepDirs.fetch_add(1) == 0) job.addNote(context_.Texts()->infotoodeep + path);
+    } else if (!ignored(entry.name, *context_.IgnoreList())) {
         ++foldersSinceSave_;
         ++queued;
         queuedFolders_.insert(std::move(key));

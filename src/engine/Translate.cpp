@@ -34,6 +34,8 @@ constexpr TextKey<ThreadTexts> kThreadKeys[] = {
     {"inforeconnected", &ThreadTexts::inforeconnected},
     {"infointerrupted", &ThreadTexts::infointerrupted},
     {"inforesumefile", &ThreadTexts::inforesumefile},
+    {"infotoodeep", &ThreadTexts::infotoodeep},
+    {"infolistinglimit", &ThreadTexts::infolistinglimit},
 };
 
 constexpr TextKey<FormTexts> kFormKeys[] = {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <functional>
+#include <limits>
 #include <string_view>
 
 namespace quarrow {
@@ -10,9 +12,14 @@ namespace quarrow {
 struct ControlWait {
     int quietSeconds;                 // the longest pause allowed in the server's output
     const std::atomic<bool>& closed;  // looked at several times a second; true ends the wait
+    // Bounds of the whole reply, however steadily it comes.
+    int totalSeconds = std::numeric_limits<int>::max();
+    std::size_t maxBytes = std::numeric_limits<std::size_t>::max();
+    std::size_t maxLines = std::numeric_limits<std::size_t>::max();
 };
 
-enum class ControlOutcome { kDone, kClosed, kTimedOut, kFailed };
+// kOverrun: the reply passed one of the wait's bounds on the whole reply.
+enum class ControlOutcome { kDone, kClosed, kTimedOut, kOverrun, kFailed };
 
 // Sends one command (CR LF is added) on a connected, idle control socket and reads the reply,
 // handing each line without its line end to `takeLine` until that returns true: the reply is

@@ -20,6 +20,14 @@ struct FtpTimeouts {
     int stallSeconds = 60;  // a transfer moving less than one byte per second this long
 };
 
+// What one folder's listing may come to, far above any real folder: a server sending an endless
+// listing, fast or dripping, must not hold the walk or its memory for ever.
+struct FtpListingLimits {
+    std::size_t maxBytes = std::size_t{128} << 20;
+    std::size_t maxEntries = 1'000'000;
+    int maxSeconds = 1800;
+};
+
 // How folders are listed.
 struct FtpListingOptions {
     // Lets a folder be listed over the control connection, without a data connection, once the
@@ -31,6 +39,7 @@ struct FtpListingOptions {
     // STAT listings only on a server without MLSD: STAT answers in the LIST format, whose
     // times are as exact as LIST's but coarser than MLSD's. For callers that compare times.
     bool statOnlyWithoutMlsd = false;
+    FtpListingLimits limits;
 };
 
 // How a lost control connection is brought back: up to `attempts` new connections with the
@@ -54,6 +63,7 @@ enum class FtpFailure {
     kRefused,  // the server refused it for good (a 5xx reply), or the folder holds no entry
     kFailed,   // this one call failed (a data connection, a 4xx reply, a dropped connection)
                // although it was tried again; the session goes on
+    kOverrun,  // the folder's listing passed FtpListingLimits; it is not asked for again
     kLost,     // the server stayed unreachable through every reconnection: the session is over
     kClosed,   // close() was called
 };

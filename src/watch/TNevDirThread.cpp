@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/ConnectServer.h"
+#include "engine/FolderBounds.h"
 #include "engine/Masks.h"
 #include "platform/Cp1251.h"
 #include "platform/DateTimeText.h"
@@ -144,7 +145,7 @@ void TNevDirThread::ListWatchFolder(WatchEntry& entry, const std::string& folder
         if (item.attributes == kAttrDirectory) {
             if (item.name.starts_with('.')) continue;
             const std::string path = folder + item.name + "/";
-            if (!queued_.insert(upperCp1251(path)).second) continue;
+            if (folderTooDeep(path) || !queued_.insert(upperCp1251(path)).second) continue;
             {
                 std::lock_guard lock(entry.Lock);
                 entry.FileNames.append(path);
