@@ -15,7 +15,16 @@ ArchiveLoadResult LoadArchiveFiles(const std::vector<std::string>& paths) {
         if (load == SnapshotLoad::Damaged) return result;
         if (load == SnapshotLoad::Missing) result.missing.push_back(path);
         std::string error;
-        if (!MergeSnapshot(result.lists, snapshot, ServerFromHost(host), first, &error)) {
+        ArchiveLists& lists = result.lists;
+        const std::size_t dirsBefore = lists.FileDirs.size();
+        const std::size_t namesBefore = lists.ArchiveNames.size();
+        const bool merged = loadWithinMemory(
+            [&] { return MergeSnapshot(lists, snapshot, ServerFromHost(host), first, &error); },
+            &error);
+        if (!merged) {
+            // Memory may run out halfway through a merge; what came before this file stays.
+            lists.FileDirs.truncate(dirsBefore);
+            lists.ArchiveNames.truncate(namesBefore);
             result.error = path + ": " + error;
             return result;
         }

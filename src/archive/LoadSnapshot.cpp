@@ -8,7 +8,7 @@ namespace quarrow {
 SnapshotLoad LoadSnapshot(std::string_view path, SnapshotData& out, std::string& host,
                           std::string* error) {
     host.clear();
-    if (!fileExists(path)) return SnapshotLoad::Missing;
+    if (!pathExists(path)) return SnapshotLoad::Missing;
     std::string detail;
     if (!readSnapshotFile(path, out, &detail)) {
         // The reader's messages are UTF-8 already; the path is system text.

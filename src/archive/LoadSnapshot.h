@@ -11,8 +11,8 @@ enum class SnapshotLoad { Loaded, Missing, Damaged };
 
 // Reads one snapshot for the archive: the header, folder and name lists, and the first
 // header line as the host text. The container is unpacked in memory. A missing file leaves
-// `out` untouched and the host text empty; a damaged one fills `error` with a message that
-// names the file.
+// `out` untouched and the host text empty; a damaged one, anything but a regular file at the
+// path, or one too large for memory fills `error` with a message that names the file.
 SnapshotLoad LoadSnapshot(std::string_view path, SnapshotData& out, std::string& host,
                           std::string* error);
 

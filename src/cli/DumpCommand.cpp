@@ -1,3 +1,6 @@
+#include <initializer_list>
+#include <string_view>
+
 #include "cli/CliCommands.h"
 #include "engine/ResumeFile.h"
 #include "engine/SnapshotFile.h"
@@ -6,11 +9,32 @@
 namespace quarrow::cli {
 namespace {
 
+// Fields are escaped so that a TAB or line break inside a name cannot be taken for a separator.
+void appendField(std::string& line, std::string_view field) {
+    static constexpr std::string_view kSpecial = "\\\t\r\n", kLetter = "\\trn";
+    line.push_back('\t');
+    for (const char c : field) {
+        const auto at = kSpecial.find(c);
+        if (at == std::string_view::npos) {
+            line.push_back(c);
+        } else {
+            line.push_back('\\');
+            line.push_back(kLetter[at]);
+        }
+    }
+}
+
+void printLine(const char* tag, std::initializer_list<std::string_view> fields) {
+    std::string line = tag;
+    for (const std::string_view field : fields) appendField(line, field);
+    PrintOut(line);
+}
+
 bool printFiles(const StringList& dirs, const StringList& names) {
     for (std::size_t i = 0; i < names.size() && i < dirs.size(); ++i) {
         std::string_view folder;
         if (!resolveFolder(dirs, i, folder)) return false;
-        PrintOut("F\t" + std::string(folder) + "\t" + std::string(names[i]));
+        printLine("F", {folder, names[i]});
     }
     return true;
 }
@@ -31,8 +55,8 @@ int dumpResume(const std::string& file) {
         case ResumeReadResult::Ok:
             break;
     }
-    for (const auto& line : data.header) PrintOut("H\t" + line);
-    for (const auto& folder : data.dirQueue) PrintOut("Q\t" + folder);
+    for (const auto& line : data.header) printLine("H", {line});
+    for (const auto& folder : data.dirQueue) printLine("Q", {folder});
     printFiles(data.fileDirs, data.fileNames);
     return kExitOk;
 }
@@ -41,7 +65,7 @@ int dumpSnapshot(const std::string& file) {
     SnapshotData data;
     std::string error;
     if (!readSnapshotFile(file, data, &error)) return damaged(file, error);
-    for (const auto& line : data.header) PrintOut("H\t" + line);
+    for (const auto& line : data.header) printLine("H", {line});
     printFiles(data.dirs, data.names);
     return kExitOk;
 }

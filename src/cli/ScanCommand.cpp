@@ -184,15 +184,10 @@ int RunResume(const std::string& programDir, const std::string& resumeFile,
     const auto job = context.Jobs.at(number);
     ResumeChoice choice{resumeFile, snapshotFile, kIdentText};
     std::string error;
-    switch (FillJobFromResume(context, *job, choice, error)) {
-        case ResumeFillResult::Filled:
-            break;
-        case ResumeFillResult::BadPort:
-            PrintErr("quarrow-cli: " + resumeFile + ": " + error);
-            return kExitUsage;
-        default:
-            PrintErr("quarrow-cli: " + resumeFile + ": " + error);
-            return kExitFailed;
+    // The port field keeps its default here, so every failure is the file's.
+    if (FillJobFromResume(context, *job, choice, error) != ResumeFillResult::Filled) {
+        PrintErr("quarrow-cli: " + resumeFile + ": " + error);
+        return kExitFailed;
     }
     job->Connected.store(true);
     hooks.CreatePage(number, *job);

@@ -57,13 +57,18 @@ std::string buildResumeFile(const ResumeData& data) {
 
 ResumeReadResult readResumeFile(std::string_view path, bool headerOnly, ResumeData& out,
                                 std::string* error) {
-    if (!fileExists(path)) return ResumeReadResult::Missing;
-    std::string bytes;
-    if (!readWholeFile(path, bytes, error)) return ResumeReadResult::Damaged;
-    ResumeData data;
-    if (!parseResume(bytes, headerOnly, data, error)) return ResumeReadResult::Damaged;
-    out = std::move(data);
-    return ResumeReadResult::Ok;
+    if (!pathExists(path)) return ResumeReadResult::Missing;
+    const bool ok = loadWithinMemory(
+        [&] {
+            std::string bytes;
+            ResumeData data;
+            if (!readWholeFile(path, bytes, error) || !parseResume(bytes, headerOnly, data, error))
+                return false;
+            out = std::move(data);
+            return true;
+        },
+        error);
+    return ok ? ResumeReadResult::Ok : ResumeReadResult::Damaged;
 }
 
 }  // namespace quarrow

@@ -22,10 +22,11 @@ std::string buildResumeFile(const ResumeData& data);
 
 enum class ResumeReadResult { Missing, Ok, Damaged };
 
-// Missing when no file exists at `path`. Otherwise reads the header (which must hold at least
+// Missing when nothing exists at `path`. Otherwise reads the header (which must hold at least
 // the five lines up to the current folder) and, unless `headerOnly`, the queue and the file
 // lists, which must pair up and resolve. Bytes after the last block read are ignored. `out`
-// changes only on Ok; on Damaged `error` says why ("resume file damaged: ...").
+// changes only on Ok; on Damaged `error` says why: "resume file damaged: ...", or that it is
+// not a regular file, cannot be read, or does not fit in memory.
 ResumeReadResult readResumeFile(std::string_view path, bool headerOnly, ResumeData& out,
                                 std::string* error);
 

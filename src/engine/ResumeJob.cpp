@@ -1,5 +1,7 @@
 #include "engine/ResumeJob.h"
 
+#include <utility>
+
 #include "engine/CommandLine.h"
 #include "engine/EngineContext.h"
 #include "engine/Masks.h"
@@ -51,7 +53,15 @@ ResumeFillResult FillJobFromResume(const EngineContext& context, TFtpMain& job,
         choice.userText = login.userName;
         choice.passwordText = login.password;
     }
-    if (login.port) choice.portText = std::to_string(*login.port);
+    if (login.port) {
+        // A port the file holds but no connection can use is damage, like an unreadable one.
+        std::string portLine = std::to_string(*login.port);
+        if (!ParsePort(portLine)) {
+            error = "resume file damaged: port line \"" + portLine + "\" is not a usable port";
+            return ResumeFillResult::Damaged;
+        }
+        choice.portText = std::move(portLine);
+    }
     const auto port = ParsePort(trimText(choice.portText));
     if (!port) {
         error = "'" + choice.portText + "' is not a valid port number";

@@ -19,6 +19,8 @@ struct ResumeChoice {
     std::string portText = "21";
 };
 
+// Damaged covers every fault of the file, an unusable port line included; BadPort is the port
+// field's own text when the file has no port line.
 enum class ResumeFillResult { Filled, Missing, Damaged, BadPort };
 
 // Fills a fresh job so that it continues the scan a resume file describes: the old queue and

@@ -93,9 +93,12 @@ bool parseSnapshot(std::string_view fileBytes, SnapshotData& out, std::string* e
 }
 
 bool readSnapshotFile(std::string_view path, SnapshotData& out, std::string* error) {
-    std::string bytes;
-    if (!readWholeFile(path, bytes, error)) return false;
-    return parseSnapshot(bytes, out, error);
+    return loadWithinMemory(
+        [&] {
+            std::string bytes;
+            return readWholeFile(path, bytes, error) && parseSnapshot(bytes, out, error);
+        },
+        error);
 }
 
 std::string buildSnapshotContent(const std::vector<std::string>& header, const StringList& dirs,

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,7 +27,23 @@ struct SnapshotData {
 // blocks must be equally long and every back-reference must resolve; bytes after the last
 // block are ignored. On failure `out` is untouched and `error` starts "snapshot damaged:".
 bool parseSnapshot(std::string_view fileBytes, SnapshotData& out, std::string* error);
+// parseSnapshot over a regular file's bytes; also fails, with a message of its own, when the
+// file cannot be read or memory runs out while loading it (see loadWithinMemory).
 bool readSnapshotFile(std::string_view path, SnapshotData& out, std::string* error);
+
+// Runs one loading step, turning running out of memory or a list outgrowing 4 GiB into a
+// failure with a message, so a hostile file can never end the program.
+template <typename Step>
+bool loadWithinMemory(Step step, std::string* error) {
+    try {
+        return step();
+    } catch (const std::bad_alloc&) {
+        if (error) *error = "not enough memory to load it";
+    } catch (const std::length_error& e) {
+        if (error) *error = std::string("too large to load (") + e.what() + ")";
+    }
+    return false;
+}
 
 // The full folder of file i: the line itself, or the line its back-reference names. False
 // for an index out of range, a reference that is not a plain decimal, points to itself or a

@@ -7,7 +7,8 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <string>
+#include <utility>
 
 #include "platform/Cp1251.h"
 
@@ -18,6 +19,12 @@ void setError(std::string* error, std::string_view what, std::string_view path, 
     if (!error) return;
     *error = std::string(what) + " " + cp1251ToUtf8(path) + ": " + std::strerror(err);
 }
+
+// Closes the descriptor when the read ends, whichever way.
+struct FileDescriptor {
+    int fd;
+    ~FileDescriptor() { ::close(fd); }
+};
 
 bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -45,6 +52,11 @@ bool fileExists(std::string_view path) {
     return ::stat(nativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool pathExists(std::string_view path) {
+    struct stat st {};
+    return ::stat(nativePath(path).c_str(), &st) == 0;
+}
+
 bool directoryExists(std::string_view path) {
     struct stat st {};
     return ::stat(nativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -63,16 +75,38 @@ bool makeDirectory(std::string_view path) {
 }
 
 bool readWholeFile(std::string_view path, std::string& out, std::string* error) {
-    std::ifstream in(nativePath(path), std::ios::binary);
-    if (!in) {
+    // O_NONBLOCK so that opening a FIFO with no writer returns at once instead of waiting.
+    const int fd = ::open(nativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         setError(error, "Cannot open", path, errno);
         return false;
     }
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
+    const FileDescriptor guard{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
         setError(error, "Cannot read", path, errno);
         return false;
     }
+    if (!S_ISREG(st.st_mode)) {
+        if (error) *error = "Cannot read " + cp1251ToUtf8(path) + ": not a regular file";
+        return false;
+    }
+    const auto size = static_cast<std::size_t>(st.st_size);
+    // The size stated when opened bounds the read: a file still growing is taken as it was.
+    std::string bytes(size, '\0');
+    std::size_t have = 0;
+    while (have < size) {
+        const ssize_t got = ::read(fd, bytes.data() + have, size - have);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            setError(error, "Cannot read", path, errno);
+            return false;
+        }
+        if (got == 0) break;
+        have += static_cast<std::size_t>(got);
+    }
+    bytes.resize(have);
+    out = std::move(bytes);
     return true;
 }
 

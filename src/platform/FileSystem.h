@@ -12,13 +12,17 @@ std::string nativePath(std::string_view cp1251Path);
 std::string systemPath(std::string_view nativeUtf8Path);
 
 bool fileExists(std::string_view path);
+// Anything at all at the path: a file, a folder, a device (a link to nothing is nothing).
+bool pathExists(std::string_view path);
 bool directoryExists(std::string_view path);
 // Creates the folder and every missing parent; true when it exists afterwards.
 bool makeDirectories(std::string_view path);
 // Creates one folder level; true when it exists afterwards.
 bool makeDirectory(std::string_view path);
 
-// Reads a whole file; false (with `error` set) when it cannot be opened or read.
+// Reads a whole regular file, at most the size it has when opened; false (with `error` set)
+// when it cannot be opened or read, or is not a regular file (a folder, a FIFO, a device:
+// these are refused without blocking). `out` changes only on success.
 bool readWholeFile(std::string_view path, std::string& out, std::string* error = nullptr);
 
 // Publishes `bytes` as `path` atomically: they are written to `tempPath`, flushed to disk and

@@ -154,20 +154,6 @@ TEST_F(CliScanTest, WritesSnapshotAndResumeFileThatDumpReadsBackWhole) {
         sorted({"/a/b/two.MP3", "/a/one.mp3", "/c/three.mp3", "/top.mp3", "/Музыка/song.mp3"}));
     EXPECT_EQ(sorted(dumpTagged(resumeFile(), "Q")),
               sorted({"/", "/a/", "/a/b/", "/c/", "/Музыка/"}));
-
-    // Damaged or missing files are refused, naming the file.
-    std::string good, goodResume;
-    ASSERT_TRUE(readWholeFile(snapshot(), good) && readWholeFile(resumeFile(), goodResume));
-    writeFile(dir() + "truncated.qrnet", good.substr(0, good.size() / 2));
-    writeFile(dir() + "empty.qrnet", "");
-    writeFile(dir() + "truncated.qrsftp", goodResume.substr(0, goodResume.size() - 3));
-    for (const std::string name :
-         {"truncated.qrnet", "empty.qrnet", "truncated.qrsftp", "missing.qrnet"}) {
-        const ChildResult dump = cli({"dump", dir() + name});
-        EXPECT_EQ(dump.exitCode, 1) << name;
-        EXPECT_TRUE(contains(dump.err, name)) << name << ": " << dump.err;
-        EXPECT_TRUE(dump.out.empty()) << name << ": " << dump.out;
-    }
 }
 
 TEST_F(CliScanTest, LoadFileRunsEachLineAsOneScanNumberedFromOne) {
