@@ -61,7 +61,8 @@ resume RESUMEFILE SNAPSHOT
 dump FILE
   Prints a snapshot (.qrnet) or resume file (.qrsftp) as UTF-8 text: "H<TAB>line" for each
   header line, "Q<TAB>folder" for each queued folder of a resume file, "F<TAB>folder<TAB>name"
-  for each file. Exit 1 with a message when the file is missing or damaged.
+  for each file; a backslash, TAB, CR or LF inside a field is written as \\, \t, \r or \n.
+  Exit 1 with a message when the file is missing or damaged.
 
 watch list
   One line per watch list entry (DIR/Spy/Spy.ini): N<TAB>[x] or [ ]<TAB>line<TAB>status. N counts
