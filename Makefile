@@ -1,7 +1,7 @@
 # The README's two commands: `make run` and `make test`. Each installs what is missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test check-format format check-sanitizers bench clean
+.PHONY: all deps build run test check-format format check-sanitizers bench fuzz clean
 
 all: build
 
@@ -43,5 +43,13 @@ bench:
 	@cmake --build build -j$(JOBS)
 	@scripts/bench
 
+# Every fuzz target for FUZZ_SECONDS each (clang, libFuzzer with ASan and UBSan).
+FUZZ_SECONDS ?= 60
+fuzz:
+	@scripts/install-deps --fuzz
+	@cmake --preset fuzz >/dev/null
+	@cmake --build build-fuzz -j$(JOBS)
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz
+
 clean:
-	@rm -rf build build-asan build-tsan
+	@rm -rf build build-asan build-tsan build-fuzz

@@ -286,7 +286,7 @@ void TMonDirThread::ProgressSave(const std::shared_ptr<TFtpMain>& job) {
         deferred_.reset();
         SubmitCapture(job, false);
     } else {
-        deferred_.emplace();
+        deferred_ = DeferredSave{};
         deferred_->fileCount = job->fileCount();
         deferred_->currentDir = job->currentDir();
     }

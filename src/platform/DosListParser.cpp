@@ -84,9 +84,7 @@ bool parseSize(std::string_view w, std::uint64_t& size) {
     for (char c : w) {
         if (c == ',' || c == '.') continue;
         if (!listing::isDigit(c)) return false;
-        const auto digit = static_cast<std::uint64_t>(c - '0');
-        if (v > (UINT64_MAX - digit) / 10) return false;
-        v = v * 10 + digit;
+        listing::appendDigit(v, c);
         anyDigit = true;
     }
     size = v;

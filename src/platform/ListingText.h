@@ -27,15 +27,19 @@ inline bool allDigits(std::string_view s) {
     return true;
 }
 
-// A decimal number of digits only; false when empty, not all digits or over 64 bits.
+// Appends one decimal digit to a byte count. A count past 64 bits stays at UINT64_MAX: a
+// server's absurd size keeps its entry, which is more use to a user than losing the file.
+inline void appendDigit(std::uint64_t& value, char c) {
+    const auto digit = static_cast<std::uint64_t>(c - '0');
+    value = value > (UINT64_MAX - digit) / 10 ? UINT64_MAX : value * 10 + digit;
+}
+
+// A decimal byte count of digits only, saturated as appendDigit does; false when empty or not
+// all digits.
 inline bool parseDecimal(std::string_view s, std::uint64_t& value) {
     if (!allDigits(s)) return false;
     std::uint64_t v = 0;
-    for (char c : s) {
-        const auto digit = static_cast<std::uint64_t>(c - '0');
-        if (v > (UINT64_MAX - digit) / 10) return false;
-        v = v * 10 + digit;
-    }
+    for (char c : s) appendDigit(v, c);
     value = v;
     return true;
 }

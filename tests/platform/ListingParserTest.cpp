@@ -76,6 +76,9 @@ TEST(ListingParserTest, UnixLinesFromRealServers) {
         {"-rw-r--r--        0   18446744073709551615 18446744073709551615 Nov 16  2006 "
          "VIDEO_TS.VOB",
          file("VIDEO_TS.VOB", 18446744073709551615ULL, utc(2006, 11, 16))},
+        // A size past 64 bits keeps its entry, at the largest size.
+        {"-rw-r--r-- 1 ftp ftp 18446744073709551616 Mar  4 07:30 huge.iso",
+         file("huge.iso", UINT64_MAX, utc(2025, 3, 4, 7, 30))},
         {"-r-xr-xr-x longowner longgroup123456 Feb 12 17:20 46-unix-concatsize file",
          file("46-unix-concatsize file", 123456, utc(2025, 2, 12, 17, 20))},
         {"dr-xr-xr-x   2 root     other      2235 26. Juli, 20:10 28-datetest-ger dir",
