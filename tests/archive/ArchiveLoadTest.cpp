@@ -1,23 +1,18 @@
-#include <gtest/gtest.h>
-
 #include <filesystem>
-#include <fstream>
 
+#include "archive/ArchiveList.h"
 #include "archive/ArchiveMerge.h"
 #include "archive/ArchiveTestData.h"
 #include "archive/LoadArchives.h"
 #include "engine/TestHelpers.h"
-#include "fixtures/TempDir.h"
 
-namespace quarrow {
+namespace quarrow::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-using test::linesOf;
-
 TEST(ArchiveLoad, ServerNameIsCutFromTheFirstHeaderLine) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
+    const std::pair<std::string, std::string> cases[] = {
         {"FTP snapshot: ftp://ftp.example.org//pub/", "ftp.example.org"},
         {"ftp://host:2121//", "host:2121"},
         // Without "ftp://" the text is cut from its sixth character on.
@@ -32,39 +27,14 @@ TEST(ArchiveLoad, ServerNameIsCutFromTheFirstHeaderLine) {
     for (const auto& [host, server] : cases) EXPECT_EQ(ServerFromHost(host), server) << host;
 }
 
-SnapshotData parsed(const test::SnapshotContents& contents) {
-    SnapshotData data;
-    std::string error;
-    EXPECT_TRUE(parseSnapshot(test::snapshotBytes(contents, "x.qrnet"), data, &error)) << error;
-    return data;
-}
-
-TEST(ArchiveLoad, FirstSnapshotKeepsItsReferencesAsWritten) {
-    SnapshotData a = parsed({"a.org", "/", {{"/x/", "1.mp3"}, {"/x/", "2.mp3"}}});
-    a.dirs = {};
-    a.dirs.append("/x/");
-    a.dirs.append("00");
-    ArchiveLists lists;
-    ASSERT_TRUE(MergeSnapshot(lists, a, "", true, nullptr));
-    EXPECT_EQ(linesOf(lists.ArchiveNames), (std::vector<std::string>{"/x/", "00", "/x/"}));
-    ArchiveLists shifted;
-    ASSERT_TRUE(MergeSnapshot(shifted, a, "", false, nullptr));
-    EXPECT_EQ(linesOf(shifted.ArchiveNames), (std::vector<std::string>{"/x/", "0", "/x/"}));
-}
-
 class ArchiveFiles : public testing::Test {
 protected:
-    std::string file(const std::string& name) const { return dir_.path() + name; }
-    std::string write(const std::string& name, const test::SnapshotContents& contents) const {
-        test::writeSnapshot(file(name), contents);
-        return file(name);
-    }
-    std::string writeBytes(const std::string& name, const std::string& bytes) const {
-        std::ofstream(file(name), std::ios::binary) << bytes;
-        return file(name);
+    std::string write(const std::string& name, const SnapshotContents& contents) const {
+        writeSnapshot(dir_.path() + name, contents);
+        return dir_.path() + name;
     }
 
-    test::TempDir dir_;
+    TempDir dir_;
 };
 
 TEST_F(ArchiveFiles, MergesSnapshotsInOrderAndStopsAtADamagedOne) {
@@ -72,28 +42,23 @@ TEST_F(ArchiveFiles, MergesSnapshotsInOrderAndStopsAtADamagedOne) {
     const std::string a =
         write("a.qrnet", {"a.org", "/", {{"/x/", "1.mp3"}, {"/x/", "2.mp3"}, {"/y/", "3.mp3"}}});
     const std::string b = write("b.qrnet", {"b.org", "/", {{"/z/", "4.mp3"}, {"/z/", "5.mp3"}}});
-    const std::string good = test::snapshotBytes({"c.org", "/", {{"/c/", "5.mp3"}}}, "c.qrnet");
-    const std::vector<std::pair<std::string, std::string>> damages = {
-        {"cut off", good.substr(0, good.size() - 6)},
-        {"corrupt stream", good.substr(0, 20) + std::string(good.size() - 20, '\x55')},
-        {"not a snapshot", "hello"},
-        {"empty file", ""},
-    };
-    for (const auto& [what, bytes] : damages) {
-        const std::string damaged = writeBytes("damaged.qrnet", bytes);
-        const std::string missing = file("missing.qrnet");
-        const ArchiveLoadResult result = LoadArchiveFiles(
-            {a, missing, b, damaged, write("d.qrnet", {"d.org", "/", {{"/d/", "6.mp3"}}})});
+    const std::string d = write("d.qrnet", {"d.org", "/", {{"/d/", "6.mp3"}}});
+    const std::string missing = dir_.path() + "missing.qrnet";
+    const std::string damaged = dir_.path() + "damaged.qrnet";
+    const std::string good = snapshotBytes({"c.org", "/", {{"/c/", "5.mp3"}}}, "c.qrnet");
+    for (const std::string& bytes :
+         {good.substr(0, good.size() - 6), good.substr(0, 20) + std::string(good.size() - 20, 'U'),
+          std::string("hello"), std::string()}) {
+        SCOPED_TRACE(testing::PrintToString(bytes.substr(0, 24)));
+        writeRaw(damaged, bytes);
+        const ArchiveLoadResult result = LoadArchiveFiles({a, missing, b, damaged, d});
         EXPECT_EQ(linesOf(result.lists.FileDirs),
-                  (std::vector<std::string>{"1.mp3", "2.mp3", "3.mp3", "/x/", "/y/", "4.mp3",
-                                            "5.mp3", "/z/"}))
-            << what;
+                  (Lines{"1.mp3", "2.mp3", "3.mp3", "/x/", "/y/", "4.mp3", "5.mp3", "/z/"}));
         EXPECT_EQ(linesOf(result.lists.ArchiveNames),
-                  (std::vector<std::string>{"a.org/x/", "0", "a.org/y/", "a.org/x/", "a.org/y/",
-                                            "b.org/z/", "5", "b.org/z/"}))
-            << what;
-        EXPECT_NE(result.error.find(damaged), std::string::npos) << what << ": " << result.error;
-        EXPECT_EQ(result.missing, (std::vector<std::string>{missing})) << what;
+                  (Lines{"a.org/x/", "0", "a.org/y/", "a.org/x/", "a.org/y/", "b.org/z/", "5",
+                         "b.org/z/"}));
+        EXPECT_NE(result.error.find(damaged), std::string::npos) << result.error;
+        EXPECT_EQ(result.missing, Lines{missing});
         const auto content = ArchiveContent::Build(ArchiveLists(result.lists));
         for (const auto& [line, location] : std::vector<std::pair<std::uint32_t, std::string>>{
                  {1, "a.org/x/"}, {6, "b.org/z/"}, {7, "b.org/z/"}, {99, ""}})
@@ -103,45 +68,34 @@ TEST_F(ArchiveFiles, MergesSnapshotsInOrderAndStopsAtADamagedOne) {
 
 TEST_F(ArchiveFiles, SnapshotOfLocalFoldersAddsNoNames) {
     // Its first header line does not contain a lower-case "ftp", so its lists are not read.
-    test::SnapshotContents local{"C:", "\\", {{"C:\\music\\", "1.mp3"}}};
-    local.headerLead = "Local folders, no Ftp: ";
+    SnapshotContents local{"C:", "\\", {{"C:\\music\\", "1.mp3"}}, "Local folders, no Ftp: "};
     const ArchiveLoadResult result = LoadArchiveFiles(
         {write("local.qrnet", local), write("ftp.qrnet", {"a.org", "/", {{"/x/", "2.mp3"}}})});
     EXPECT_TRUE(result.error.empty()) << result.error;
-    EXPECT_EQ(linesOf(result.lists.FileDirs), (std::vector<std::string>{"2.mp3", "/x/"}));
-    EXPECT_EQ(linesOf(result.lists.ArchiveNames),
-              (std::vector<std::string>{"a.org/x/", "a.org/x/"}));
+    EXPECT_EQ(linesOf(result.lists.FileDirs), (Lines{"2.mp3", "/x/"}));
+    EXPECT_EQ(linesOf(result.lists.ArchiveNames), (Lines{"a.org/x/", "a.org/x/"}));
 }
 
+// Names on disk are UTF-8, the list's Windows-1251; a tick stays with a name listed anew,
+// letter case aside, Cyrillic included.
 TEST_F(ArchiveFiles, ListsSnapshotsOfTheArchiveFolderAndKeepsTicks) {
     const std::string program = dir_.path();
     fs::create_directories(program + "Arhive/folder.qrnet.d");
-    for (const char* name : {"One.qrnet", "Two.qrnet", "notes.txt", "Upper.QRNET",
-                             "\xD0\x9C\xD1\x83\xD0\xB7\xD1\x8B\xD0\xBA\xD0\xB0.qrnet", "a.b.qrnet"})
-        std::ofstream(program + "Arhive/" + name) << "x";
-    auto items = RefreshArchiveList(program, {});
-    std::vector<std::string> names;
-    for (const auto& item : items) {
-        names.push_back(item.name);
-        EXPECT_FALSE(item.checked) << item.name;
-    }
-    std::sort(names.begin(), names.end());
-    // "Музыка" comes back as Windows-1251 text.
-    EXPECT_EQ(names, (std::vector<std::string>{"One", "Two", "a.b", "\xCC\xF3\xE7\xFB\xEA\xE0"}));
-
-    for (auto& item : items) item.checked = item.name == "One" || item.name == "Two";
-    items.push_back({"TWO", true});
-    items.push_back({"\xEC\xF3\xE7\xFB\xEA\xE0", true});  // "музыка": letter case aside
-    fs::remove(program + "Arhive/Two.qrnet");
-    const auto again = RefreshArchiveList(program, items);
-    std::vector<std::string> ticked;
-    for (const auto& item : again)
-        if (item.checked) ticked.push_back(item.name);
-    std::sort(ticked.begin(), ticked.end());
-    EXPECT_EQ(ticked, (std::vector<std::string>{"One", "\xCC\xF3\xE7\xFB\xEA\xE0"}));
+    for (const char* name :
+         {"One.qrnet", "a.b.qrnet", "\xD0\x9C\xD1\x83\xD0\xB7\xD1\x8B\xD0\xBA\xD0\xB0.qrnet"})
+        writeRaw(program + "Arhive/" + name, "x");
+    // "музыка" and "Музыка" in Windows-1251.
+    auto items = RefreshArchiveList(program, {{"\xEC\xF3\xE7\xFB\xEA\xE0", true}, {"one", false}});
+    std::sort(items.begin(), items.end(),
+              [](const auto& a, const auto& b) { return a.name < b.name; });
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ((Lines{items[0].name, items[1].name, items[2].name}),
+              (Lines{"One", "a.b", "\xCC\xF3\xE7\xFB\xEA\xE0"}));
+    EXPECT_EQ((std::vector<bool>{items[0].checked, items[1].checked, items[2].checked}),
+              (std::vector<bool>{false, false, true}));
     EXPECT_EQ(TickedSnapshotPaths(program, {{"One", true}, {"Two", false}}),
-              (std::vector<std::string>{program + "Arhive/One.qrnet"}));
+              (Lines{program + "Arhive/One.qrnet"}));
 }
 
 }  // namespace
-}  // namespace quarrow
+}  // namespace quarrow::test

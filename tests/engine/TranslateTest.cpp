@@ -1,18 +1,9 @@
 #include "engine/Translate.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <string>
-#include <vector>
-
 #include "engine/TestHelpers.h"
-#include "fixtures/TempDir.h"
 #include "platform/Cp1251.h"
-#include "platform/FileSystem.h"
-#include "platform/TextLines.h"
 
-namespace quarrow {
+namespace quarrow::test {
 namespace {
 
 template <typename Texts>
@@ -21,7 +12,8 @@ struct Field {
     std::string Texts::*member;
 };
 
-// The keys each reader must fill, written out here so a misspelt key in the reader shows.
+// Every key each reader must fill, written out here so a misspelt or swapped key in the
+// reader shows.
 // clang-format off
 #define THREAD(key) {#key, &ThreadTexts::key}
 #define FORM(key) {#key, &FormTexts::key}
@@ -29,55 +21,45 @@ const Field<ThreadTexts> kThreadFields[] = {
     THREAD(nologin), THREAD(timecreate), THREAD(dataftpserver), THREAD(countfilet),
     THREAD(scandir), THREAD(countdir), THREAD(infojointserver), THREAD(infojointnodll),
     THREAD(infojointnohost), THREAD(infojointhost), THREAD(infojointnodir), THREAD(infojointdir),
-    THREAD(infojointstartscandir), THREAD(infoload), THREAD(infosaveerror)};
+    THREAD(infojointstartscandir), THREAD(infoload), THREAD(infosaveerror), THREAD(infopassive),
+    THREAD(inforeconnect), THREAD(inforeconnected), THREAD(infointerrupted),
+    THREAD(inforesumefile), THREAD(infotoodeep), THREAD(infolistinglimit)};
 const Field<FormTexts> kFormFields[] = {
     FORM(filefind), FORM(nojoin), FORM(dubladd), FORM(dubladd2), FORM(noserver), FORM(start1),
     FORM(endscan), FORM(autono), FORM(autonofile), FORM(dostr), FORM(prov), FORM(foundfile),
     FORM(founddir), FORM(stop), FORM(dir), FORM(allfile), FORM(findfile), FORM(nofindfile),
-    FORM(regimfind), FORM(CheckListBox1hint), FORM(newversionmessage), FORM(newversionmessage2)};
+    FORM(regimfind), FORM(CheckListBox1hint), FORM(newversionmessage), FORM(newversionmessage2),
+    FORM(endscanincomplete), FORM(unlisteddirs)};
 // clang-format on
 #undef THREAD
 #undef FORM
 
-TEST(Translate, DecodesBlankAndLineBreakEscapes) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"Start%20scan%13now", "Start scan\rnow"},
-        {"%20padded%20", " padded "},
-        {"%13%13", "\r\r"},
-        {"%2013", " 13"},  // blanks first, so "%2013" never turns into a break
-        {"100% done", "100% done"},
-        {"Downloaded %s of", "Downloaded %s of"},
-        {"%2", "%2"},
-        {"", ""},
-    };
-    for (const auto& [raw, decoded] : cases) EXPECT_EQ(decodeLangText(raw), decoded) << raw;
-}
-
+// Keys and sections ignore case and blanks around them; "%20" is a blank and "%13" a line
+// break, blanks decoded first so that "%2013" never turns into a break; a missing key reads as
+// its own name.
 TEST(Translate, ReadsLanguageFileSyntaxAndFallsBackToKeyNames) {
-    test::TempDir dir;
+    TempDir dir;
     const std::string path = dir.path() + "Test.lng";
-    test::writeRaw(path,
-                   "; comment line\r\n"
-                   "   [InfoFtpForm]   \r\n"
-                   "  Button1  =  Start%20scan%13now   \r\n"
-                   "trailing=Files   \r\n"
-                   "kept=Files:%20\r\n"
-                   ";hidden=yes\r\n"
-                   "empty=\r\n"
-                   "NOJOIN=Offline\r\n"
-                   "\r\n"
-                   "[InfoThreadF]\r\n"
-                   "timecreate=Created:%20\r\n");
+    writeRaw(path,
+             "; comment line\r\n"
+             "   [InfoFtpForm]   \r\n"
+             "  Button1  =  Start%20scan%13now   \r\n"
+             "odd=%2013 and 100% %s %2%13%13\r\n"
+             "kept=Files:%20\r\n"
+             ";hidden=yes\r\n"
+             "empty=\r\n"
+             "NOJOIN=Offline\r\n"
+             "[InfoThreadF]\r\n"
+             "timecreate=Created:%20\r\n");
     LanguageFile file;
     ASSERT_TRUE(file.load(path));
-
-    EXPECT_EQ(file.value("infoftpform", "BUTTON1"), "Start scan\rnow");
-    EXPECT_EQ(file.value("InfoFtpForm", "trailing"), "Files");
-    EXPECT_EQ(file.value("InfoFtpForm", "kept"), "Files: ");
-    EXPECT_EQ(file.value("InfoFtpForm", "empty"), "");
+    EXPECT_EQ((Lines{file.value("infoftpform", "BUTTON1").value_or("-"),
+                     file.value("InfoFtpForm", "odd").value_or("-"),
+                     file.value("InfoFtpForm", "kept").value_or("-"),
+                     file.value("InfoFtpForm", "empty").value_or("-"),
+                     file.text("InfoThreadF", "Button1")}),
+              (Lines{"Start scan\rnow", " 13 and 100% %s %2\r\r", "Files: ", "", "Button1"}));
     EXPECT_FALSE(file.has("InfoFtpForm", "hidden") || file.has("InfoFtpForm", ";hidden"));
-    EXPECT_EQ(file.text("InfoThreadF", "Button1"), "Button1");
-
     EXPECT_EQ(ReadLangString("INFOFTPFORM", "kept", path), "Files: ");
     EXPECT_EQ(ReadLangString("InfoFtpForm", "dostr", path), "dostr");
     EXPECT_EQ(ReadLangString("InfoFtpForm", "kept", dir.path() + "absent.lng"), "kept");
@@ -86,11 +68,8 @@ TEST(Translate, ReadsLanguageFileSyntaxAndFallsBackToKeyNames) {
     readThreadTexts(file, thread);
     FormTexts form;
     readFormTexts(file, form);
-    EXPECT_EQ(thread.timecreate, "Created: ");
-    EXPECT_EQ(thread.infosaveerror, "infosaveerror");
-    EXPECT_EQ(form.nojoin, "Offline");
-    EXPECT_EQ(form.CheckListBox1hint, "CheckListBox1hint");
-
+    EXPECT_EQ((Lines{thread.timecreate, thread.infosaveerror, form.nojoin}),
+              (Lines{"Created: ", "infosaveerror", "Offline"}));
     EXPECT_FALSE(file.load(dir.path() + "absent.lng"));
     EXPECT_FALSE(file.has("InfoFtpForm", "kept"));
 }
@@ -105,7 +84,7 @@ bool isCyrillic(char c) {
 // joins and formats them.
 TEST(Translate, ShippedFilesHoldEveryMessageTextReadyToJoin) {
     // Texts joined to numbers, names and format strings without any blank of the program's own.
-    const std::vector<std::string> endWithBlank = {
+    const Lines endWithBlank = {
         "timecreate",    "countfilet", "scandir", "countdir", "infojointserver",
         "infosaveerror", "filefind",   "dubladd", "dubladd2", "start1",
         "autonofile",    "prov",       "dir"};
@@ -136,8 +115,7 @@ TEST(Translate, ShippedFilesHoldEveryMessageTextReadyToJoin) {
         for (const auto& f : kFormFields) check(kFormTextsSection, f.key, form.*f.member);
         EXPECT_EQ(file.value("FtpForm", "Caption"), "Quarrow");
 
-        std::string bytes;
-        ASSERT_TRUE(readWholeFile(path, bytes));
+        const std::string bytes = bytesOf(path).value_or("");
         EXPECT_EQ(bytes.find('\x98'), std::string::npos);  // the one byte with no character
         EXPECT_EQ(joinLines(splitLines(bytes)), bytes);    // CR LF after every line
 
@@ -157,15 +135,5 @@ TEST(Translate, ShippedFilesHoldEveryMessageTextReadyToJoin) {
     }
 }
 
-TEST(Translate, LanguageIndexComesFromTheSettingsFile) {
-    test::TempDir dir;
-    EXPECT_EQ(languageIndexFromSettings(dir.path()), 0);
-    test::writeRaw(dir.path() + "quarrow.ini",
-                   "[MainWinPos]\r\nLeft=1\r\n[mainwinlang]\r\nLANG = 1\r\n");
-    EXPECT_EQ(languageIndexFromSettings(dir.path()), 1);
-    test::writeRaw(dir.path() + "quarrow.ini", "[MainWinLang]\r\nLang=Russian\r\n");
-    EXPECT_EQ(languageIndexFromSettings(dir.path()), 0);
-}
-
 }  // namespace
-}  // namespace quarrow
+}  // namespace quarrow::test

@@ -32,20 +32,28 @@
 
 namespace quarrow::test {
 
-// Dialogs whose answers the test queues: an empty queue, or an empty file name, answers like a
-// cancelled dialog.
-// Messages and errors are collected instead of shown.
+// Dialogs whose answers the test queues: an empty queue answers like a cancelled dialog. What
+// each dialog was opened on, and every message, error and question, is collected instead of
+// shown.
 class FakeDialogs : public FormDialogs {
 public:
-    std::optional<SaveChoice> saveSnapshot(QWidget*, const QString& folder) override;
-    std::optional<QString> openResume(QWidget*, const QString& folder) override;
-    // Answered from `saves` too; the name and filter it was opened with go to `folders` and
-    // `filters`.
+    std::optional<SaveChoice> saveSnapshot(QWidget*, const QString& folder) override {
+        folders.append(folder);
+        return next(saves);
+    }
     std::optional<SaveChoice> saveWatchResult(QWidget*, const QString& fileName,
-                                              int filterIndex) override;
+                                              int filterIndex) override {
+        folders.append(fileName);
+        filters.append(filterIndex);
+        return next(saves);
+    }
+    std::optional<QString> openResume(QWidget*, const QString& folder) override {
+        folders.append(folder);
+        return next(opens);
+    }
     void message(QWidget*, const QString& text) override { messages.append(text); }
     void error(QWidget*, const QString& text) override { errors.append(text); }
-    // Answered with `answer`; the title and text go to `questions`.
+    // Answered with `answer`.
     bool question(QWidget*, const QString& title, const QString& text) override {
         questions.append({title, text});
         return answer;
@@ -55,13 +63,22 @@ public:
 
     std::deque<SaveChoice> saves;
     std::deque<QString> opens;
-    QStringList folders;  // the folder each dialog was opened in
-    QList<int> filters;   // the filter index each watch result dialog was opened with
+    QStringList folders;  // the folder (or file name) each dialog was opened on
+    QList<int> filters;   // the filter each watch result dialog was opened with
     QStringList messages, errors;
     QList<QUrl> urls;
-    QList<QStringList> questions;
+    QList<QStringList> questions;  // title and text
     bool answer = true;
     bool ctrl = false;
+
+private:
+    template <class Answer>
+    static std::optional<Answer> next(std::deque<Answer>& queue) {
+        if (queue.empty()) return std::nullopt;
+        const Answer answer = queue.front();
+        queue.pop_front();
+        return answer;
+    }
 };
 
 // A program folder under the temporary folder, with the shipped language files in TXT/ unless
@@ -70,7 +87,7 @@ class ProgramFolder {
 public:
     explicit ProgramFolder(bool languages = true);
     std::string path() const { return dir_.path(); }
-    QString file(const char* relative) const;
+    QString file(const char* relative) const { return QString::fromStdString(path() + relative); }
     // The file's bytes, or nothing when it does not exist.
     std::optional<std::string> bytes(const char* relative) const;
     void write(const char* relative, const std::vector<std::string>& lines) const;
@@ -80,37 +97,40 @@ private:
 };
 
 struct FormOptions {
-    std::string argument;
+    std::string argument;  // the command line
     bool tray = false;
+    bool languages = true;
 };
 
-// The main window over `program`, shown, with `dialogs` answering for the user. It checks for
-// updates only when its settings name an update page.
-std::unique_ptr<TFtpForm> makeForm(const ProgramFolder& program,
-                                   const std::shared_ptr<FakeDialogs>& dialogs,
-                                   const FormOptions& options = {});
-
-// A program folder holding `files` (path, lines) and the main window over it.
+// A program folder holding `files` (path, lines) and the main window over it, shown, with
+// `dialogs` answering for the user. It checks for updates only when its settings name an
+// update page.
 struct Window {
     using Files = std::vector<std::pair<const char*, std::vector<std::string>>>;
     explicit Window(const Files& files = {}, const FormOptions& options = {});
 
     FormWidgets& w() { return form->widgets(); }
+    int pageCount() const { return form->pages().pageCount(); }
+    std::shared_ptr<TFtpMain> job(int number) { return form->state().context.Jobs.at(number); }
+    bool scansRunning() { return form->state().context.workersRunning(); }
     SaveChoice saveAs(const char* relative) const { return SaveChoice{program.file(relative), 1}; }
     // Waits until no scan runs; false when one still runs after `timeout` ms.
     bool scansEnd(int timeout = 30000);
+    // Fills the scanner page for the loopback test server.
+    void enter(int port, const QString& path = QStringLiteral("/"),
+               const QString& mask = QStringLiteral("*.mp3"));
     // Fills the scanner page, answers the save dialog with `snapshot` and presses Start.
     void start(int port, const char* snapshot, const QString& mask = QStringLiteral("*.mp3"));
+    // The end-of-scan notice's text once it shows.
+    QString notice();
 
     ProgramFolder program;
     std::shared_ptr<FakeDialogs> dialogs = std::make_shared<FakeDialogs>();
     std::unique_ptr<TFtpForm> form;
 };
 
-// A server whose listings each take `seconds`.
-FtpServerOptions slowServer(double seconds);
-
-// A loopback FTP server over an mp3Tree of `folders` folders with `filesEach` files each.
+// A loopback FTP server, each listing taking `listSeconds`, over a tree of `folders` folders
+// "dirN" holding `filesEach` ".mp3" files each, plus one "readme.txt".
 struct TreeServer {
     TreeServer(int folders, int filesEach, double listSeconds = 0);
     int port() const { return server.port(); }
@@ -120,17 +140,7 @@ struct TreeServer {
     FtpServer server;
 };
 
-// Fills the scanner page for the loopback test server.
-void enterScan(TFtpForm& form, int port, const QString& path = QStringLiteral("/"),
-               const QString& mask = QStringLiteral("*.mp3"));
-
-std::shared_ptr<TFtpMain> jobOf(TFtpForm& form, int number);
-bool scansRunning(TFtpForm& form);
-
 // The text of every item the list holds, in its order.
 QStringList itemTexts(VirtualListView* list);
-
-// A tree of `folders` folders holding `filesEach` ".mp3" files each, plus one ".txt" file.
-std::vector<std::string> mp3Tree(const std::string& root, int folders, int filesEach);
 
 }  // namespace quarrow::test

@@ -1,28 +1,23 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
+#include <functional>
+#include <map>
 #include <memory>
 
 namespace quarrow::test {
 
-// The Qt Test suites of the window program; the test executable runs the one named on its
-// command line (or all of them).
-#define QUARROW_GUI_SUITE(Name)             \
-    std::unique_ptr<QObject> make##Name() { \
-        return std::make_unique<Name>();    \
-    }
+// The Qt Test suites of the window program by name. Each suite's file registers its suite; the
+// test executable runs the one named on its command line (or all of them).
+using GuiSuiteMaker = std::function<std::unique_ptr<QObject>()>;
+std::map<QString, GuiSuiteMaker>& guiSuites();
 
-std::unique_ptr<QObject> makeGuiRulesTest();
-std::unique_ptr<QObject> makeGuiScanTest();
-std::unique_ptr<QObject> makeGuiCommandLineTest();
-std::unique_ptr<QObject> makeGuiLanguageTest();
-std::unique_ptr<QObject> makeGuiSettingsTest();
-std::unique_ptr<QObject> makeGuiOptionsTest();
-std::unique_ptr<QObject> makeGuiStressTest();
-std::unique_ptr<QObject> makeGuiArchiveSearchTest();
-std::unique_ptr<QObject> makeGuiNewFilesTest();
-std::unique_ptr<QObject> makeGuiWatchDialogTest();
-std::unique_ptr<QObject> makeGuiWatchTest();
-std::unique_ptr<QObject> makeGuiUpdateTest();
+#define QUARROW_GUI_SUITE(Name)                                                             \
+    [[maybe_unused]] static const bool registered##Name =                                   \
+        guiSuites()                                                                         \
+            .emplace(QStringLiteral(#Name),                                                 \
+                     []() -> std::unique_ptr<QObject> { return std::make_unique<Name>(); }) \
+            .second;
 
 }  // namespace quarrow::test

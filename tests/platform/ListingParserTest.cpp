@@ -1,5 +1,7 @@
 #include "platform/ListingParser.h"
 
+#include "engine/TestHelpers.h"
+
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -15,13 +17,7 @@ constexpr std::uint32_t kLink = kAttrReparsePoint | kAttrNormal;
 
 // Seconds since the epoch of a UTC calendar time, computed by the C library.
 std::int64_t utc(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
+    std::tm tm = test::calendar(year, month, day, hour, minute, second);
     return static_cast<std::int64_t>(::timegm(&tm));
 }
 

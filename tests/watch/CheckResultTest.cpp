@@ -1,49 +1,23 @@
 #include "watch/CheckResult.h"
 
-#include <gtest/gtest.h>
-
+#include <cstdint>
 #include <filesystem>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "engine/SnapshotContainer.h"
 #include "engine/SnapshotFile.h"
 #include "engine/TestHelpers.h"
-#include "fixtures/TempDir.h"
-#include "platform/FileSystem.h"
+#include "watch/ItemText.h"
 
 using namespace std::string_literals;
 
-namespace quarrow {
+namespace quarrow::test {
 namespace {
 
-using Lines = std::vector<std::string>;
-using test::linesOf;
-
-// 14.11.2023 22:13:20 UTC.
-constexpr std::time_t kNow = 1'700'000'000;
-const std::string kStamp = "14.11.2023_22.13.20";
+constexpr std::time_t kNow = 1'700'000'000;  // 14.11.2023 22:13:20 UTC
 const Lines kComments = {"first note", "second"};
-
-// A list block written out by hand: tagged byte count, then every line with CR LF.
-std::string block(const Lines& lines) {
-    std::string text;
-    for (const auto& line : lines) text += line + "\r\n";
-    std::string out;
-    if (text.size() < 128) {
-        out = {'\x02', static_cast<char>(text.size())};
-    } else {
-        out = {'\x03', static_cast<char>(text.size() & 0xFF), static_cast<char>(text.size() >> 8)};
-    }
-    return out + text;
-}
-
-std::string u32(std::size_t value) {
-    std::string out;
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-    return out;
-}
+const Lines kNames = {
+    "a.mp3", "/pub/new", "b c.mp3", "/pub/new/deep", "\xEF\xE5\xF1\xED\xFF.mp3", "odd\\name.mp3"};
 
 class CheckResult : public testing::Test {
 protected:
@@ -74,78 +48,37 @@ protected:
             names.insert(e.path().filename().string());
         return names;
     }
-    std::string bytesOf(const std::string& name) const {
-        return test::bytesOf(dir.path() + name).value_or("<" + name + " missing>");
-    }
-    // The file must be a snapshot named after itself holding exactly these three blocks.
-    void expectSnapshot(const std::string& name, const Lines& header, const Lines& folders) {
-        const std::string bytes = bytesOf(name);
-        const std::string lead = "\x01\x00\x00\x00"s + u32(name.size()) + name;
-        ASSERT_GT(bytes.size(), lead.size() + 4);
-        EXPECT_EQ(bytes.substr(0, lead.size()), lead);
-        std::string entryName, content;
-        ASSERT_TRUE(unpackSnapshot(bytes, entryName, content, nullptr));
-        EXPECT_EQ(content, block(header) + block(folders) + block(kNames));
-        EXPECT_EQ(bytes.substr(lead.size(), 4), u32(content.size()));
-
-        SnapshotData data;
-        std::string error;
-        ASSERT_TRUE(readSnapshotFile(dir.path() + name, data, &error)) << error;
-        EXPECT_TRUE(data.isFtp);
-        EXPECT_EQ(data.header, header);
-        EXPECT_EQ(linesOf(data.dirs), folders);
-        EXPECT_EQ(linesOf(data.names), kNames);
+    // The check writes by the entry's save name and type, the window by the chosen ones.
+    bool save(bool window, int type, const std::string& name, std::string* error) {
+        entry.TextExport = type;
+        if (!window) entry.ResumeBase = name;
+        return window ? SaveScanResult(entry, name, type, kComments, kNow, error)
+                      : WriteCheckResult(entry, texts, kComments, kNow, error);
     }
 
-    const Lines kNames = {
-        "a.mp3",        "/pub/new", "b c.mp3", "/pub/new/deep", "\xEF\xE5\xF1\xED\xFF.mp3",
-        "odd\\name.mp3"};
-    const std::string kAddresses =
-        "ftp://ftp.example.org/pub/a.mp3\r\n"
-        "ftp://ftp.example.org/pub/new/\r\n"
-        "ftp://ftp.example.org/pub/new/deep/b c.mp3\r\n"
-        "ftp://ftp.example.org/pub/new/deep/\r\n"
-        "ftp://ftp.example.org/pub/\xCC\xF3\xE7\xFB\xEA\xE0/\xEF\xE5\xF1\xED\xFF.mp3\r\n"
-        "ftp://ftp.example.org/pub/odd\\name.mp3\r\n";
-    const std::string kLineTexts =
-        "a.mp3\r\n/pub/new\r\nb c.mp3\r\n/pub/new/deep\r\n\xEF\xE5\xF1\xED\xFF.mp3\r\n"
-        "odd\\name.mp3\r\n";
-
-    test::ScopedTimeZone utc{"UTC"};
-    test::TempDir dir;
+    ScopedTimeZone utc{"UTC"};
+    TempDir dir;
     WatchEntry entry;
     ThreadTexts texts;
 };
 
-// The check writes under the entry's save name by its save type; the window under a chosen
-// name by the chosen type. Either replaces an older file and leaves no work file behind.
-TEST_F(CheckResult, TextListsByTypeAndWriter) {
-    const struct {
-        bool window;
-        int type;
-        const std::string& text;
-    } cases[] = {{false, 1, kAddresses},  {false, 2, kLineTexts}, {false, 0, kLineTexts},
-                 {false, -1, kLineTexts}, {true, 1, kAddresses},  {true, 2, kLineTexts}};
-    for (const auto& c : cases) {
-        const std::string name = c.window ? "list.txt.txt" : "result.txt";
-        ASSERT_TRUE(writeFileAtomic(dir.path() + name, dir.path() + "x", "old"));
-        entry.TextExport = c.window ? 3 : c.type;  // the window ignores the entry's type
-        std::string error;
-        ASSERT_TRUE(c.window ? SaveScanResult(entry, dir.path() + "list.txt", c.type, kComments,
-                                              kNow, &error)
-                             : WriteCheckResult(entry, texts, kComments, kNow, &error))
-            << error;
-        EXPECT_EQ(bytesOf(name), c.text) << c.type;
-        EXPECT_EQ(files(), std::set<std::string>{name}) << c.type;
-        std::filesystem::remove(dir.path() + name);
-    }
-}
-
-// The check's header comes from the language and names the login; the window's is fixed
-// Russian text whose address doubles the "/". The window's folder of an item stops at "/".
-TEST_F(CheckResult, SnapshotsHoldTheHeaderAndEveryItemsFolder) {
+// The check writes under the entry's save name by its save type: 1 addresses, 3 and above a
+// snapshot whose header comes from the language and names the login, anything else the line
+// texts. The window writes under the chosen name by the chosen type: 1 addresses, 2 the line
+// texts, anything else a snapshot with a fixed Russian header whose address doubles the "/",
+// and its folder of an item stops at the last "/". Either replaces an older file and leaves
+// no work file behind.
+TEST_F(CheckResult, FilesByTypeAndWriter) {
+    const std::string addresses =
+        "ftp://ftp.example.org/pub/a.mp3\r\nftp://ftp.example.org/pub/new/\r\n"
+        "ftp://ftp.example.org/pub/new/deep/b c.mp3\r\nftp://ftp.example.org/pub/new/deep/\r\n"
+        "ftp://ftp.example.org/pub/\xCC\xF3\xE7\xFB\xEA\xE0/\xEF\xE5\xF1\xED\xFF.mp3\r\n"
+        "ftp://ftp.example.org/pub/odd\\name.mp3\r\n";
+    std::string lineTexts;
+    for (const auto& name : kNames) lineTexts += name + "\r\n";
+    const std::string stamp = "14.11.2023_22.13.20";
     const Lines checkHeader = {"FTP data: ftp://ftp.example.org/pub/",
-                               "Created: " + kStamp,
+                               "Created: " + stamp,
                                "Files: 6",
                                "Login used",
                                "first note",
@@ -156,29 +89,45 @@ TEST_F(CheckResult, SnapshotsHoldTheHeaderAndEveryItemsFolder) {
         // "Данные о ftp сервере ftp://", "время создания  -  ", "Количество файлов  -  "
         "\xC4\xE0\xED\xED\xFB\xE5 \xEE ftp \xF1\xE5\xF0\xE2\xE5\xF0\xE5 "
         "ftp://ftp.example.org//pub/",
-        "\xE2\xF0\xE5\xEC\xFF \xF1\xEE\xE7\xE4\xE0\xED\xE8\xFF  -  " + kStamp,
+        "\xE2\xF0\xE5\xEC\xFF \xF1\xEE\xE7\xE4\xE0\xED\xE8\xFF  -  " + stamp,
         "\xCA\xEE\xEB\xE8\xF7\xE5\xF1\xF2\xE2\xEE \xF4\xE0\xE9\xEB\xEE\xE2  -  6",
         "first note",
         "second",
         "ftp.example.org",
         "*.mp3"};
-    const Lines folders = {"/pub/", "/pub/new/", "/pub/new/deep/", "/pub/new/deep/",
-                           "/pub/\xCC\xF3\xE7\xFB\xEA\xE0/"};
-    for (const auto& [window, type] :
-         {std::pair{false, 3}, std::pair{false, 4}, std::pair{true, 3}, std::pair{true, 0}}) {
-        const std::string name = window ? "snap.qrnet" : "result.qrnet";
-        entry.TextExport = type;
-        entry.UserName = window ? "anonymous" : "bob";
+    const auto snapshot = [&](const std::string& name, bool window) {
+        const Lines folders = {"/pub/",
+                               "/pub/new/",
+                               "/pub/new/deep/",
+                               "/pub/new/deep/",
+                               "/pub/\xCC\xF3\xE7\xFB\xEA\xE0/",
+                               window ? "/pub/" : "/pub/odd/"};
+        return packSnapshot(name, buildSnapshotContent(window ? windowHeader : checkHeader,
+                                                       toList(folders), toList(kNames)));
+    };
+    const struct {
+        bool window;
+        int type;
+        const char* file;
+    } cases[] = {{false, 1, "result.txt"},    {false, 2, "result.txt"},
+                 {false, 0, "result.txt"},    {false, -1, "result.txt"},
+                 {false, 3, "result.qrnet"},  {false, 4, "result.qrnet"},
+                 {true, 1, "list.txt.txt"},   {true, 2, "list.txt.txt"},
+                 {true, 3, "list.txt.qrnet"}, {true, 0, "list.txt.qrnet"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " " + std::to_string(c.type));
+        const std::string file = dir.path() + c.file;
+        ASSERT_TRUE(writeFileAtomic(file, dir.path() + "x", "old"));
+        entry.UserName = c.window ? "anonymous" : "bob";
         std::string error;
-        ASSERT_TRUE(window
-                        ? SaveScanResult(entry, dir.path() + "snap", type, kComments, kNow, &error)
-                        : WriteCheckResult(entry, texts, kComments, kNow, &error))
+        ASSERT_TRUE(save(c.window, c.type, dir.path() + (c.window ? "list.txt" : "result"), &error))
             << error;
-        Lines itemFolders = folders;
-        itemFolders.push_back(window ? "/pub/" : "/pub/odd/");
-        expectSnapshot(name, window ? windowHeader : checkHeader, itemFolders);
-        EXPECT_EQ(files(), std::set<std::string>{name}) << type;
-        std::filesystem::remove(dir.path() + name);
+        const std::string_view extension =
+            std::string_view(c.file).substr(std::string_view(c.file).rfind('.'));
+        EXPECT_EQ(bytesOf(file), extension == ".txt" ? (c.type == 1 ? addresses : lineTexts)
+                                                     : snapshot(c.file, c.window));
+        EXPECT_EQ(files(), std::set<std::string>{c.file});
+        std::filesystem::remove(file);
     }
 }
 
@@ -200,20 +149,54 @@ TEST_F(CheckResult, BlankOrUnusableSaveNames) {
     };
     for (const std::string& name : cases) {
         const bool blank = name.find_first_not_of(" \t") == std::string::npos;
-        for (int type : {1, 3}) {
-            std::string error;
-            EXPECT_EQ(SaveScanResult(entry, name, type, kComments, kNow, &error), blank) << name;
-            EXPECT_EQ(error.empty(), blank) << name;
-            entry.ResumeBase = name;
-            entry.TextExport = type;
-            error.clear();
-            EXPECT_EQ(WriteCheckResult(entry, texts, kComments, kNow, &error), blank) << name;
-            EXPECT_EQ(error.empty(), blank) << name;
-            EXPECT_EQ(files(), before) << name;
-        }
+        for (const bool window : {false, true})
+            for (const int type : {1, 3}) {
+                std::string error;
+                EXPECT_EQ(save(window, type, name, &error), blank) << name;
+                EXPECT_EQ(error.empty(), blank) << name;
+                EXPECT_EQ(files(), before) << name;
+            }
     }
-    EXPECT_EQ(bytesOf("plain"), "keep");
+    EXPECT_EQ(bytesOf(dir.path() + "plain"), "keep");
+}
+
+TEST(ItemText, SizesUseDecimalUnitsAndHideZero) {
+    const std::pair<std::int32_t, const char*> cases[] = {
+        {0, ""},
+        {1, "1 bytes"},
+        {1000, "1.00 Kb"},
+        {1005, "1.00 Kb"},  // "%.2f" of 1.005 as a double
+        {999'999, "1000.00 Kb"},
+        {1'000'000, "1.00 Mb"},
+        {2'147'483'647, "2147.48 Mb"},
+        // A 3 000 000 000-byte file keeps only the low 32 bits of its size.
+        {static_cast<std::int32_t>(std::uint32_t{3'000'000'000u}), "-1294967296 bytes"},
+    };
+    for (const auto& [bytes, text] : cases) EXPECT_EQ(FormatItemSize(bytes), text) << bytes;
+}
+
+// The name is the last part; the check's folder keeps everything before it, the window's
+// stops at the last "/".
+TEST(ItemText, NameAndFolderPartsOfAPath) {
+    const struct {
+        const char *fullName, *name, *check, *window;
+    } cases[] = {
+        {"/pub/a.mp3", "a.mp3", "/pub/", "/pub/"},
+        {"/a.mp3", "a.mp3", "/", "/"},
+        {"/pub/", "", "/pub/", "/pub/"},
+        {"bare.mp3", "bare.mp3", "", ""},
+        // With a "/" present, "\" and ":" belong to the name, yet split the check's folder.
+        {"/pub/odd\\x:y.mp3", "odd\\x:y.mp3", nullptr, nullptr},
+        {"/pub/odd\\name.mp3", "odd\\name.mp3", "/pub/odd/", "/pub/"},
+        {"/pub/x:y/z:w.mp3", "z:w.mp3", "/pub/x:y/z:", "/pub/x:y/"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(NameFromPath(c.fullName), c.name) << c.fullName;
+        if (!c.check) continue;
+        EXPECT_EQ(checkFolderPart(c.fullName), c.check) << c.fullName;
+        EXPECT_EQ(windowFolderPart(c.fullName), c.window) << c.fullName;
+    }
 }
 
 }  // namespace
-}  // namespace quarrow
+}  // namespace quarrow::test

@@ -1,39 +1,19 @@
-// The watch list: its file, line by line and byte for byte, and the editing of its entries.
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <atomic>
 #include <tuple>
 
 #include "engine/Masks.h"
 #include "engine/TestHelpers.h"
-#include "fixtures/TempDir.h"
-#include "platform/FileSystem.h"
-#include "platform/IniFile.h"
-#include "platform/TextLines.h"
 #include "watch/SpyFile.h"
 #include "watch/WatchEditing.h"
 
-namespace quarrow {
+namespace quarrow::test {
 namespace {
 
-using Lines = std::vector<std::string>;
 using Kind = WatchEditResult::Kind;
 
 constexpr std::time_t kDay = 24 * 60 * 60;
 constexpr std::time_t kNow = 1'700'000'000;
-
-std::time_t localTime(int day, int hour, int minute, int second) {
-    std::tm parts{};
-    parts.tm_year = 2026 - 1900;
-    parts.tm_mon = 11;
-    parts.tm_mday = day;
-    parts.tm_hour = hour;
-    parts.tm_min = minute;
-    parts.tm_sec = second;
-    parts.tm_isdst = -1;
-    return std::mktime(&parts);
-}
 
 template <class T>
 T value(const std::atomic<T>& field) {
@@ -89,36 +69,37 @@ protected:
         return *loaded->at(loaded->lines().at(position).entry);
     }
 
-    test::TempDir program;
+    TempDir program;
     WatchTexts texts;
     WatchTable saved;
     std::unique_ptr<WatchTable> loaded;
 };
 
 TEST_F(SpyFileTest, EntryIsStoredByteForByte) {
-    const struct {
-        std::time_t newSince;
-        const char* dateText;
-    } cases[] = {{localTime(5, 0, 0, 0), "05.12.2026"},
-                 {localTime(5, 14, 3, 9), "05.12.2026 14:03:09"},
-                 {localTime(9, 0, 0, 1), "09.12.2026 00:00:01"}};
-    for (const auto& c : cases) {
+    const std::pair<std::time_t, const char*> dates[] = {
+        {localTime(2026, 12, 5), "05.12.2026"},
+        {localTime(2026, 12, 5, 14, 3, 9), "05.12.2026 14:03:09"},
+        {localTime(2026, 12, 9, 0, 0, 1), "09.12.2026 00:00:01"}};
+    for (const auto& [newSince, dateText] : dates) {
         TFtpMain entry;
-        setExample(entry, c.newSince);
+        setExample(entry, newSince);
         EXPECT_EQ(BuildSpyLine(entry),
                   std::string("|server=S|path=/pub/|mask=*.MP3|interval=3600000"
                               "|active=+|password=|user=anonymous|port=21|date=") +
-                      c.dateText +
+                      dateText +
                       "|startprogramm=-|day=7 |filtersave=3|savename=N"
                       "|indirchild=+");
     }
-    TFtpMain entry;
-    entry.Password = "a|user=b";
-    EXPECT_NE(BuildSpyLine(entry).find("|password=a|user=b|user=|"), std::string::npos);
 }
 
-TEST_F(SpyFileTest, EveryFieldComesBackWithFreshWorkingFields) {
+// Every setting comes back with fresh working fields; the file is private and renumbered in
+// list order after a removal.
+TEST_F(SpyFileTest, EverySettingComesBackFromAPrivateRenumberedFile) {
+    ASSERT_TRUE(SaveWatchList(program.path(), saved));
+    EXPECT_EQ(bytesOf(file()), "[Spy]\r\n-1=-1\r\n");
+
     addEntry("ftp.example.org");
+    addEntry("gone");
     TFtpMain& other = addEntry("mirror");
     other.Path = "/";
     other.Mask = "*.AVI *.MKV";
@@ -132,44 +113,28 @@ TEST_F(SpyFileTest, EveryFieldComesBackWithFreshWorkingFields) {
     other.TextExport = 1;
     other.ResumeBase = "/home/\xED\xEE\xE2\xEE\xE5 ";  // "новое", a trailing blank
     other.Recursive = false;
+    saved.removeLine(1);
     ASSERT_TRUE(SaveWatchList(program.path(), saved));
+    EXPECT_EQ(bytesOf(file()), "[Spy]\r\n-1=1\r\n0=" + BuildSpyLine(*saved.at(0)) +
+                                   "\r\n1=" + BuildSpyLine(other) + "\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(file().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 
     const SpyLoadResult result = load();
     ASSERT_EQ(result.loaded, 2) << result.error;
     for (const std::size_t p : {0u, 1u}) {
         const WatchEntry& back = loadedAt(p);
-        EXPECT_EQ(settingsOf(back), settingsOf(*saved.at(static_cast<int>(p))));
+        EXPECT_EQ(settingsOf(back), settingsOf(*saved.at(p == 0 ? 0 : 2)));
         EXPECT_EQ(back.NewSince.load(), kNow - back.ShowDays.load() * kDay);
         EXPECT_EQ(back.CheckNumber.load(), 1);
         EXPECT_EQ(back.Extensions, BuildExtensions(back.Mask));
         EXPECT_EQ(loaded->lines()[p].ticked, back.Active.load());
+        EXPECT_EQ(loaded->lines()[p].entry, static_cast<int>(p));
     }
     EXPECT_EQ(loadedAt(0).statusText(), "in 60 min");
     EXPECT_EQ(loaded->lines()[0].text, "ftp.example.org/pub/   *.MP3   60 min");
     EXPECT_EQ(loaded->lines()[1].text, "mirror/   *.AVI *.MKV   90 min");
-}
-
-// The file is what writing key by key gives, private, renumbered in list order after a
-// removal.
-TEST_F(SpyFileTest, FileIsWhatWritingKeyByKeyGives) {
-    ASSERT_TRUE(SaveWatchList(program.path(), saved));
-    EXPECT_EQ(test::bytesOf(file()), "[Spy]\r\n-1=-1\r\n");
-
-    for (const char* server : {"a", "gone", "b"}) addEntry(server);
-    saved.removeLine(1);
-    ASSERT_TRUE(SaveWatchList(program.path(), saved));
-    IniFile keyByKey(program.path() + "expected.ini");
-    ASSERT_TRUE(keyByKey.writeString("Spy", "-1", "1"));
-    ASSERT_TRUE(keyByKey.writeString("Spy", "0", BuildSpyLine(*saved.at(0))));
-    ASSERT_TRUE(keyByKey.writeString("Spy", "1", BuildSpyLine(*saved.at(2))));
-    EXPECT_EQ(test::bytesOf(file()), test::bytesOf(keyByKey.path()).value());
-    struct stat st {};
-    ASSERT_EQ(::stat(file().c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-
-    ASSERT_EQ(load().loaded, 2);
-    EXPECT_EQ(loaded->lines()[1].entry, 1);
-    EXPECT_EQ(loaded->at(1)->Server, "b");
 }
 
 TEST_F(SpyFileTest, LinesAreReadByTheirMarkers) {
@@ -202,22 +167,22 @@ TEST_F(SpyFileTest, LinesAreReadByTheirMarkers) {
 }
 
 TEST_F(SpyFileTest, BadNumberOrMissingKeyStopsLoadingWithTheEntriesBefore) {
-    const std::string good = "|server=h|interval=60000|port=21|day=7 |filtersave=2";
+    const std::string good = "0=|server=h|interval=60000|port=21|day=7 |filtersave=2";
     const struct {
         Lines keys;
         int loaded;
         const char* stoppedAt;
     } cases[] = {
-        {{"-1=2", "0=" + good, "1=|server=h|interval=|port=21", "2=" + good}, 1, "1"},
-        {{"-1=1", "0=" + good, "1=|server=h|interval= 60000|port=21"}, 1, "1"},
-        {{"-1=1", "0=" + good, "1=|server=h|interval=1|port=2l|day=7"}, 1, "1"},
-        {{"-1=1", "0=" + good, "1=|server=h|interval=1|day= |filtersave=1"}, 1, "1"},
-        {{"-1=1", "0=" + good, "1=|server=h|interval=1|filtersave= "}, 1, "1"},
-        {{"-1=1", "0=" + good, "1=|server=h|path=/|mask=*.*"}, 1, "1"},  // no interval
-        {{"-1=2", "0=" + good, "2=" + good}, 1, "1"},                    // missing key
-        {{"-1=0", "0=" + good, "1=" + good}, 1, ""},                     // beyond "-1"
-        {{"-1=x", "0=" + good}, 0, "-1"},
-        {{"0=" + good}, 0, ""},
+        {{"-1=2", good, "1=|server=h|interval=|port=21", "2" + good.substr(1)}, 1, "1"},
+        {{"-1=1", good, "1=|server=h|interval= 60000|port=21"}, 1, "1"},
+        {{"-1=1", good, "1=|server=h|interval=1|port=2l|day=7"}, 1, "1"},
+        {{"-1=1", good, "1=|server=h|interval=1|day= |filtersave=1"}, 1, "1"},
+        {{"-1=1", good, "1=|server=h|interval=1|filtersave= "}, 1, "1"},
+        {{"-1=1", good, "1=|server=h|path=/|mask=*.*"}, 1, "1"},  // no interval
+        {{"-1=2", good, "2" + good.substr(1)}, 1, "1"},           // missing key
+        {{"-1=0", good, "1" + good.substr(1)}, 1, ""},            // beyond "-1"
+        {{"-1=x", good}, 0, "-1"},
+        {{good}, 0, ""},
     };
     for (const auto& c : cases) {
         Lines lines{"[Spy]"};
@@ -239,23 +204,6 @@ WatchForm typed(const char* server, const char* path, const char* mask) {
     return form;
 }
 
-TEST(WatchEditingNormalise, TypedTextsBecomeWhatAnEntryNeeds) {
-    const struct {
-        const char *server, *path, *mask, *user;
-        Lines normalised;
-    } cases[] = {
-        {" ftp://host ", "pub", ".mp3", "", {"host", "/pub/", "*.mp3", "anonymous"}},
-        {"ftp:// host", "", "  ", " ", {"host", "/", "*.*", "anonymous"}},
-        {"FTP://host", "/a", "*.avi", " me ", {"FTP://host", "/a/", "*.avi", " me "}},
-    };
-    for (const auto& c : cases) {
-        WatchForm form = typed(c.server, c.path, c.mask);
-        form.user = c.user;
-        NormaliseWatchForm(form);
-        EXPECT_EQ((Lines{form.server, form.path, form.mask, form.user}), c.normalised);
-    }
-}
-
 TEST(WatchEditingTexts, RefusesWhatCouldNotLoadBack) {
     const struct {
         std::string WatchForm::*text;
@@ -274,62 +222,42 @@ TEST(WatchEditingTexts, RefusesWhatCouldNotLoadBack) {
         WatchForm form = typed("h", "/", "*.*");
         form.*c.text = c.value;
         const auto message = CheckWatchTexts(form);
-        EXPECT_EQ(message.has_value(), c.refusedField != nullptr) << c.value;
-        if (message && c.refusedField) {
+        ASSERT_EQ(message.has_value(), c.refusedField != nullptr) << c.value;
+        if (message) {
             EXPECT_NE(message->find(c.refusedField), std::string::npos) << *message;
         }
     }
 }
 
-class WatchEditingTest : public testing::Test {
-protected:
-    WatchEditingTest() {
-        makeDirectory(program.path() + "TXT");
-        texts.form.start1 = "in ";
-        texts.form.dostr = "check ";
-        texts.form.prov = " next ";
-        texts.form.dubladd2 = "already line ";
-    }
-
-    std::string txt(const char* name) const { return historyFilePath(program.path(), name); }
-    Lines fileLines(const std::string& path) const {
-        Lines lines;
-        readLinesFile(path, lines);
-        return lines;
-    }
-    WatchEditResult add(const WatchForm& form) {
-        return AddWatchEntry(table, form, history, program.path(), texts, kNow);
-    }
-    WatchEditResult change(int line, const WatchForm& form) {
-        return ChangeWatchEntry(table, line, form, history, program.path(), texts, kNow);
-    }
-
-    test::TempDir program;
+// Adding and changing entries as the dialog does: what counts as a duplicate, the units and
+// status texts of added and changed lines, and a bad port.
+TEST(WatchEditing, EntriesAreAddedChangedOrRefusedByTheirTypedTexts) {
+    TempDir program;
+    makeDirectory(program.path() + "TXT");
     WatchTexts texts;
-    WatchTable table;
+    texts.form.start1 = "in ";
+    texts.form.dostr = "check ";
+    texts.form.prov = " next ";
+    texts.form.dubladd2 = "already line ";
+    const auto txt = [&](const char* name) { return historyFilePath(program.path(), name); };
     HistoryList passwords{txt("Password.txt"), true}, logins{txt("Login.txt"), true},
         masks{txt("MASK.txt"), true}, paths{txt("PATH.txt"), true};
     WatchHistory history{passwords, logins, masks, paths};
-};
-
-TEST_F(WatchEditingTest, DuplicatesAreTheTypedTextsOfAnExistingLine) {
-    ASSERT_EQ(add(typed("h", "/pub/", "*.MP3")).kind, Kind::Added);
-    const struct {
-        WatchForm form;
-        Kind kind;
-    } cases[] = {
-        {typed(" h ", "/pub/ ", "*.MP3"), Kind::Duplicate},
-        {typed("h", "pub", "*.MP3"), Kind::Added},    // normalised only afterwards
-        {typed("h", "/pub/", "*.mp3"), Kind::Added},  // the entry holds *.MP3
-        {typed("ftp://", "/", "*.*"), Kind::Refused},
+    WatchTable table;
+    const auto add = [&](const WatchForm& form) {
+        return AddWatchEntry(table, form, history, program.path(), texts, kNow);
     };
-    for (const auto& c : cases) EXPECT_EQ(add(c.form).kind, c.kind) << c.form.path << c.form.mask;
-    const WatchEditResult again = add(typed("h", "/pub/", "*.MP3"));
-    EXPECT_EQ(again.line, 0);
-    EXPECT_EQ(again.message, "already line 1");
-}
+    const auto change = [&](const WatchForm& form) {
+        return ChangeWatchEntry(table, 0, form, history, program.path(), texts, kNow);
+    };
 
-TEST_F(WatchEditingTest, AddedAndChangedEntriesCarryTheirUnitsAndStatus) {
+    // A bad port stops before any line exists.
+    WatchForm badPort = typed("h", "/", "*.*");
+    badPort.port = "2l";
+    EXPECT_EQ(add(badPort).kind, Kind::Failed);
+    EXPECT_EQ(table.LastWatchIndex(), -1);
+    EXPECT_FALSE(fileExists(SpyFilePath(program.path())));
+
     WatchForm form = typed("ftp://host", "pub", ".mp3");
     form.days = 0;
     form.port = " ";
@@ -338,78 +266,50 @@ TEST_F(WatchEditingTest, AddedAndChangedEntriesCarryTheirUnitsAndStatus) {
     const WatchEditResult added = add(form);
     ASSERT_EQ(added.kind, Kind::Added);
     const auto entry = table.at(added.entry);
-    EXPECT_EQ(entry->Mask, "*.MP3");
+    EXPECT_EQ((Lines{entry->Mask, entry->Password, entry->ResumeBase, entry->statusText()}),
+              (Lines{"*.MP3", "secret", " /tmp/out ", "in 60"}));
     EXPECT_EQ(entry->ShowDays.load(), 1);
     EXPECT_EQ(entry->NewSince.load(), kNow - kDay);
     EXPECT_EQ(entry->Port, 21);
-    EXPECT_EQ(entry->Password, "secret");
-    EXPECT_EQ(entry->ResumeBase, " /tmp/out ");
     EXPECT_EQ(table.lines()[0].text, "host/pub/   *.MP3   60 \xEC\xE8\xED ");
-    EXPECT_EQ(entry->statusText(), "in 60");
+
+    // Duplicates are the typed texts of an existing line, trimmed.
+    const std::pair<WatchForm, Kind> cases[] = {
+        {typed(" host ", "/pub/ ", "*.MP3"), Kind::Duplicate},
+        {typed("host", "pub", "*.MP3"), Kind::Added},    // normalised only afterwards
+        {typed("host", "/pub/", "*.mp3"), Kind::Added},  // the entry holds *.MP3
+        {typed("ftp://", "/", "*.*"), Kind::Refused},
+    };
+    for (const auto& [typedForm, kind] : cases)
+        EXPECT_EQ(add(typedForm).kind, kind) << typedForm.path << typedForm.mask;
+    EXPECT_EQ(add(typed("host", "/pub/", "*.MP3")).message, "already line 1");
 
     // The dialog shows the entry; "Ok" untouched keeps every setting.
     const std::string stored = BuildSpyLine(*entry);
     entry->CheckNumber.store(4);
-    ASSERT_EQ(change(0, WatchFormOf(*entry)).kind, Kind::Changed);
+    ASSERT_EQ(change(WatchFormOf(*entry)).kind, Kind::Changed);
     EXPECT_EQ(BuildSpyLine(*entry), stored);
     EXPECT_EQ(entry->CheckNumber.load(), 1);
-
     WatchForm shorter = WatchFormOf(*entry);
     shorter.intervalMinutes = 15;
-    ASSERT_EQ(change(0, shorter).kind, Kind::Changed);
+    ASSERT_EQ(change(shorter).kind, Kind::Changed);
     EXPECT_EQ(table.lines()[0].text, "host/pub/   *.MP3   15 min ");
     EXPECT_EQ(entry->statusText(), "check 1 next 15");
-    EXPECT_NE(fileLines(SpyFilePath(program.path())).at(2).find("|interval=900000|"),
+    EXPECT_NE(bytesOf(SpyFilePath(program.path()))
+                  ->find("\r\n0=|server=host|path=/pub/|mask=*.MP3"
+                         "|interval=900000|"),
               std::string::npos);
-
     entry->WorkerRunning.store(true);
-    EXPECT_EQ(change(0, shorter).kind, Kind::Refused);
-}
+    EXPECT_EQ(change(shorter).kind, Kind::Refused);
+    entry->WorkerRunning.store(false);
 
-TEST_F(WatchEditingTest, BadPortStopsWithoutALine) {
-    WatchForm form = typed("h", "/", "*.*");
-    form.port = "2l";
-    const WatchEditResult added = add(form);
-    EXPECT_EQ(added.kind, Kind::Failed);
-    EXPECT_EQ(added.line, -1);
-    EXPECT_EQ(table.LastWatchIndex(), -1);
-    EXPECT_FALSE(fileExists(SpyFilePath(program.path())));
-
-    ASSERT_EQ(add(typed("h", "/", "*.*")).kind, Kind::Added);
+    // A bad port in a change: the fields before it take the new texts, those after it stay.
     WatchForm bad = typed("other", "/x/", "*.*");
     bad.password = "new";
     bad.port = "x";
-    EXPECT_EQ(change(0, bad).kind, Kind::Failed);
-    const auto entry = table.at(table.lines()[0].entry);
-    EXPECT_EQ(entry->Server, "other") << "fields before the port take the new texts";
-    EXPECT_EQ(entry->Password, "us@site") << "fields after it stay";
-}
-
-// Typed texts go to the history files; a removed line keeps its record and the file follows.
-TEST_F(WatchEditingTest, HistoryFilesAndRemovedLines) {
-    ASSERT_TRUE(writeLinesFile(txt("MASK.txt"), {"*.ZIP", "*.AVI"}));
-    passwords.assign({"us@site"});
-    WatchForm form = typed("h", "pub", ".mp3");
-    form.user = "me";
-    ASSERT_EQ(add(form).kind, Kind::Added);
-    form.path = "/pub/x/";
-    ASSERT_EQ(add(form).kind, Kind::Added);
-
-    EXPECT_FALSE(fileExists(txt("Password.txt"))) << "a known password writes nothing";
-    EXPECT_EQ(fileLines(txt("Login.txt")), Lines{"me"});
-    // The typed mask stays lower case, so it is never found among the upper-cased entries.
-    EXPECT_EQ(fileLines(txt("MASK.txt")), (Lines{"*.ZIP", "*.AVI", "*.MP3", "*.MP3"}));
-    EXPECT_EQ(fileLines(txt("PATH.txt")), (Lines{"/pub/", "/pub/x/"}));
-
-    const WatchEditResult removed = RemoveWatchLine(table, 0, program.path());
-    EXPECT_EQ(removed.kind, Kind::Removed);
-    EXPECT_EQ(removed.entry, 0);
-    EXPECT_EQ(table.size(), 2);
-    const Lines file = fileLines(SpyFilePath(program.path()));
-    ASSERT_EQ(file.size(), 3u);
-    EXPECT_EQ(file[1], "-1=0");
-    EXPECT_TRUE(file[2].starts_with("0=|server=h|path=/pub/x/|")) << file[2];
+    EXPECT_EQ(change(bad).kind, Kind::Failed);
+    EXPECT_EQ((Lines{entry->Server, entry->Password}), (Lines{"other", "secret"}));
 }
 
 }  // namespace
-}  // namespace quarrow
+}  // namespace quarrow::test

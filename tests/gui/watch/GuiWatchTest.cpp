@@ -1,10 +1,12 @@
 #include <utime.h>
 
 #include <QApplication>
-#include <QListView>
+#include <QScreen>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTimer>
 
+#include "engine/Translate.h"
 #include "gui/GuiFixture.h"
 #include "gui/download/TFormDownload.h"
 #include "gui/watch/NewFilesModel.h"
@@ -16,13 +18,9 @@
 #include "gui/watch/WatchTab.h"
 #include "gui/widgets/QtText.h"
 #include "watch/WatchContext.h"
-#include "watch/WatchEditing.h"
-#include "watch/WatchScheduler.h"
 
 namespace quarrow::test {
 namespace {
-
-constexpr std::time_t kDay = 24 * 60 * 60;
 
 // Acts on the settings dialog once it is shown modally, then presses "Ok" (or closes it).
 void answerDialog(std::function<void(TFormSetingSpy&)> act, bool ok = true) {
@@ -57,6 +55,8 @@ struct WatchWindow : Window {
     }
     WatchTab& tab() { return form->watch(); }
     WatchTable& table() { return tab().watch().Table; }
+    std::size_t lines() { return table().lines().size(); }
+    QString lineText(int line) { return fromSystem(table().lines()[std::size_t(line)].text); }
     std::shared_ptr<WatchEntry> entry(int line) {
         return table().at(table().lines()[static_cast<std::size_t>(line)].entry);
     }
@@ -69,29 +69,56 @@ struct WatchWindow : Window {
         tab().CheckListBox1Click();
     }
     QVariant look(int line, int role) { return tab().list().data(tab().list().index(line), role); }
-    bool checksEnd(int timeout = 30000) {
-        return QTest::qWaitFor(
-            [&] {
-                for (int i = 0; i < table().size(); ++i)
-                    if (table().at(i)->WorkerRunning.load()) return false;
-                return true;
-            },
-            timeout);
+    // Background, status colour and status text of the line.
+    QVariantList row(int line) {
+        return {look(line, WatchListModel::BackgroundRole).toInt(),
+                look(line, WatchListModel::StatusColourRole),
+                look(line, WatchListModel::StatusRole)};
+    }
+    bool spyIniHas(const char* text) {
+        return program.bytes("Spy/Spy.ini")->find(text) != std::string::npos;
+    }
+    bool checksEnd() {
+        return QTest::qWaitFor([&] {
+            for (int i = 0; i < table().size(); ++i)
+                if (table().at(i)->WorkerRunning.load()) return false;
+            return true;
+        });
     }
 };
 
-void age(const std::string& path, std::time_t seconds) {
-    const std::time_t when = std::time(nullptr) - seconds;
-    const utimbuf times{when, when};
-    QVERIFY(::utime(path.c_str(), &times) == 0);
+// Every field of a form, in declaration order, for one readable comparison.
+QStringList fields(const WatchForm& f) {
+    QStringList all;
+    for (const std::string* text :
+         {&f.server, &f.path, &f.mask, &f.user, &f.password, &f.port, &f.saveName})
+        all.append(QString::fromLatin1(text->data(), static_cast<qsizetype>(text->size())));
+    for (const int number : {int(f.active), int(f.checkAtStart), int(f.subfolders),
+                             f.intervalMinutes, f.days, f.saveType})
+        all.append(QString::number(number));
+    return all;
 }
 
-QString lineText(WatchWindow& a, int line) {
-    return fromSystem(a.table().lines()[static_cast<std::size_t>(line)].text);
+template <class W>
+W* control(QWidget& dialog, const char* name) {
+    auto* widget = dialog.findChild<W*>(QString::fromLatin1(name));
+    if (!widget) qFatal("no control %s", name);
+    return widget;
+}
+
+// Runs `act` on the dialog once it is shown modally; the dialog is closed afterwards in any
+// case, so a failing step cannot leave the test waiting.
+bool showAndDo(TFormSetingSpy& dialog, const std::function<void()>& act) {
+    QTimer::singleShot(0, &dialog, [&dialog, act] {
+        act();
+        dialog.close();
+    });
+    return dialog.showModal();
 }
 
 }  // namespace
 
+// The watch tab of the window and its settings dialog, against a real FTP server.
 class GuiWatchTest : public QObject {
     Q_OBJECT
 
@@ -102,24 +129,23 @@ private slots:
         typed.server = " ftp://127.0.0.1 ";
         typed.days = 3;
         a.add(typed);
-        QTRY_COMPARE(a.table().lines().size(), std::size_t{1});
-        QCOMPARE(lineText(a, 0), QStringLiteral("127.0.0.1/pub/   *.MP3   60 мин "));
-        const auto added = a.entry(0);
-        QCOMPARE(added->Path, std::string("/pub/"));
-        QCOMPARE(added->ShowDays.load(), 3);
+        QTRY_COMPARE(a.lines(), std::size_t{1});
+        QCOMPARE(a.lineText(0), QStringLiteral("127.0.0.1/pub/   *.MP3   60 мин "));
+        QCOMPARE(a.entry(0)->Path, std::string("/pub/"));
+        QCOMPARE(a.entry(0)->ShowDays.load(), 3);
         // The dialog shows the normalised texts next time, the mask in the case typed.
         TFormSetingSpy* dialog = a.tab().editor().dialog();
         QCOMPARE(dialog->form().server, std::string("127.0.0.1"));
         QCOMPARE(dialog->form().mask, std::string("*.mp3"));
         QVERIFY(a.program.bytes("TXT/PATH.txt")->find("/pub/") != std::string::npos);
         QVERIFY(a.program.bytes("TXT/MASK.txt")->find("*.MP3") != std::string::npos);
-        QVERIFY(a.program.bytes("Spy/Spy.ini")->find("|path=/pub/|") != std::string::npos);
+        QVERIFY(a.spyIniHas("|path=/pub/|"));
 
         // Typed exactly as stored: the first line is selected and named, nothing is added.
         a.add(entryForm(21, "*.MP3", "/pub/"));
         QTRY_COMPARE(a.dialogs->messages.size(), 1);
         QVERIFY(a.dialogs->messages.front().endsWith(QStringLiteral("1")));
-        QCOMPARE(a.table().lines().size(), std::size_t{1});
+        QCOMPARE(a.lines(), std::size_t{1});
         QCOMPARE(a.tab().selectedLine(), 0);
 
         // "Изменить" shows every setting; "Ok" untouched keeps them.
@@ -128,31 +154,27 @@ private slots:
         WatchForm shown;
         answerDialog([&shown](TFormSetingSpy& d) { shown = d.form(); });
         a.w().SpeedButton7->click();
-        QCOMPARE(shown.path, std::string("/pub/"));
-        QCOMPARE(shown.mask, std::string("*.MP3"));
+        QVERIFY(shown.path == "/pub/" && shown.mask == "*.MP3" && shown.subfolders);
         QCOMPARE(shown.days, 3);
-        QCOMPARE(shown.subfolders, true);
         QCOMPARE(a.entry(0)->Mask, std::string("*.MP3"));
-        QVERIFY(lineText(a, 0).endsWith(QStringLiteral(" min ")));
+        QVERIFY(a.lineText(0).endsWith(QStringLiteral(" min ")));
 
         // Closing the dialog changes nothing.
         a.add(entryForm(21, "*.ogg"));
         answerDialog([](TFormSetingSpy& d) { d.setForm(entryForm(21, "*.wav")); }, false);
         a.w().AddSurveillance->click();
         a.add(entryForm(21, "*.avi"));
-        QTRY_COMPARE(a.table().lines().size(), std::size_t{3});
+        QTRY_COMPARE(a.lines(), std::size_t{3});
 
         a.click(1);
         a.w().SpeedButton4->click();
-        QCOMPARE(a.table().lines().size(), std::size_t{2});
-        QVERIFY(lineText(a, 0).contains(QStringLiteral("*.MP3")));
-        QVERIFY(lineText(a, 1).contains(QStringLiteral("*.AVI")));
+        QCOMPARE(a.lines(), std::size_t{2});
+        QVERIFY(a.lineText(0).contains(QStringLiteral("*.MP3")));
+        QVERIFY(a.lineText(1).contains(QStringLiteral("*.AVI")));
         QCOMPARE(a.table().LastWatchIndex(), 1);
         QCOMPARE(a.tab().selectedLine(), -1);
         QVERIFY(!a.w().SpeedButton4->isEnabled() && !a.w().SpeedButton7->isEnabled());
-        const std::string stored = *a.program.bytes("Spy/Spy.ini");
-        QVERIFY(stored.find("*.OGG") == std::string::npos);
-        QVERIFY(stored.find("*.AVI") != std::string::npos);
+        QVERIFY(!a.spyIniHas("*.OGG") && a.spyIniHas("*.AVI"));
     }
 
     // Inactive idle, busy, finished unticked, ticked idle with its countdown: what each row
@@ -162,22 +184,18 @@ private slots:
         WatchWindow a;
         a.add(entryForm(server.port(), "*.mp3"));
         a.add(entryForm(server.port(), "*.txt"));
-        QTRY_COMPARE(a.table().lines().size(), std::size_t{2});
-        const auto red = QVariant(QColor(255, 0, 0));
-        QCOMPARE(a.look(0, WatchListModel::BackgroundRole).toInt(),
-                 static_cast<int>(RowBackground::Orange));
-        QCOMPARE(a.look(0, WatchListModel::StatusColourRole), red);
-        QCOMPARE(a.look(0, WatchListModel::StatusRole).toString(),
-                 fromSystem(a.tab().watch().Texts()->form.autono));
+        QTRY_COMPARE(a.lines(), std::size_t{2});
+        const auto& texts = a.tab().watch().Texts()->form;
+        const QColor red(255, 0, 0), blue(0, 0, 255);
+        QCOMPARE(a.row(0),
+                 (QVariantList{int(RowBackground::Orange), red, fromSystem(texts.autono)}));
 
         // Start all twice at once checks each entry once.
         a.w().SpeedButton6->click();
         a.w().SpeedButton6->click();
         QTRY_VERIFY(a.entry(0)->Connected.load());
-        QCOMPARE(a.look(0, WatchListModel::BackgroundRole).toInt(),
-                 static_cast<int>(RowBackground::Yellow));
-        QCOMPARE(a.look(0, WatchListModel::StatusColourRole), QVariant(QColor(0, 0, 255)));
-        QVERIFY(!a.look(0, WatchListModel::StatusRole).toString().isEmpty());
+        QCOMPARE(a.row(0).mid(0, 2), (QVariantList{int(RowBackground::Yellow), blue}));
+        QVERIFY(!a.row(0).at(2).toString().isEmpty());
         // The busy line offers Stop, and Stop ends its check with what it found.
         a.click(1);
         QCOMPARE(a.w().SpeedButton3->text(), QStringLiteral("Stop"));
@@ -188,39 +206,37 @@ private slots:
         QCOMPARE(a.entry(1)->CheckNumber.load(), 2);
         QCOMPARE(a.entry(0)->NewFileCount.load(), 18);
         // Each finished check ends with a balloon (a notice where the desktop has no tray).
-        QTRY_VERIFY(a.form->tray().notice() != nullptr);
+        QVERIFY(!a.notice().isEmpty());
 
         // Finished and unticked: the counts of the check, in red.
-        const auto& texts = a.tab().watch().Texts()->form;
-        QCOMPARE(a.look(0, WatchListModel::StatusRole).toString(),
-                 fromSystem(texts.autonofile + "18" + texts.dir + "6"));
-        QCOMPARE(a.look(0, WatchListModel::StatusColourRole), red);
+        QCOMPARE(a.row(0).mid(1),
+                 (QVariantList{red, fromSystem(texts.autonofile + "18" + texts.dir + "6")}));
 
         // Ticking makes it active: green, the countdown in blue, one minute later 59.
         a.tab().list().setData(a.tab().list().index(0), Qt::Checked, Qt::CheckStateRole);
-        QVERIFY(a.entry(0)->Active.load());
-        QVERIFY(a.program.bytes("Spy/Spy.ini")->find("active=+") != std::string::npos);
+        QVERIFY(a.entry(0)->Active.load() && a.spyIniHas("active=+"));
         QVERIFY(a.tab().timers().running(a.table().lines()[0].entry));
-        QCOMPARE(a.look(0, WatchListModel::BackgroundRole).toInt(),
-                 static_cast<int>(RowBackground::Green));
+        QCOMPARE(a.row(0).at(0), QVariant(int(RowBackground::Green)));
         QVERIFY(a.w().Timer5->isActive());
         a.tab().Timer5Timer();
-        QVERIFY(
-            a.look(0, WatchListModel::StatusRole).toString().endsWith(QStringLiteral("59 min")));
-        QCOMPARE(a.look(0, WatchListModel::StatusColourRole), QVariant(QColor(0, 0, 255)));
+        QVERIFY(a.row(0).at(2).toString().endsWith(QStringLiteral("59 min")));
+        QCOMPARE(a.row(0).at(1), QVariant(blue));
     }
 
     // A double click during a check shows the rows found so far; the rest follow.
     void newFilesWindowFillsDuringTheCheck() {
         TreeServer server(8, 2, 0.3);
         // Half the files of the first four folders are a month old; the folders are new.
-        for (int d = 0; d < 4; ++d)
-            age(server.tree.path() + "dir" + std::to_string(d) + "/" +
-                    server.names[static_cast<std::size_t>(2 * d)],
-                30 * kDay);
+        for (int d = 0; d < 4; ++d) {
+            const std::string path = server.tree.path() + "dir" + std::to_string(d) + "/" +
+                                     server.names[static_cast<std::size_t>(2 * d)];
+            const std::time_t when = std::time(nullptr) - 30 * 24 * 60 * 60;
+            const utimbuf times{when, when};
+            QVERIFY(::utime(path.c_str(), &times) == 0);
+        }
         WatchWindow a;
         a.add(entryForm(server.port(), "*.mp3"));
-        QTRY_COMPARE(a.table().lines().size(), std::size_t{1});
+        QTRY_COMPARE(a.lines(), std::size_t{1});
         a.click(0);
         a.w().SpeedButton3->click();
         QTRY_VERIFY(a.entry(0)->NewItems.size() > 0);
@@ -245,33 +261,32 @@ private slots:
         const std::string name = fileNameOf(window->rows().item(file).FullName);
         QTRY_VERIFY(a.program.bytes(("Downloads/" + name).c_str()).has_value());
         QTRY_COMPARE(downloads->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
-                     fromSystem("\xC7\xE0\xE3\xF0\xF3\xE6\xE5\xED\xEE 1 \xF4\xE0\xE9\xEB "
-                                "\xE8\xE7 1"));
+                     QStringLiteral("Загружено 1 файл из 1"));
 
         // A change of language relabels both watch windows that exist.
         a.add(entryForm(server.port(), "*.ogg"));
-        QTRY_COMPARE(a.table().lines().size(), std::size_t{2});
+        QTRY_COMPARE(a.lines(), std::size_t{2});
         a.w().ComboBox1->setCurrentIndex(1);
-        QCOMPARE(window->windowTitle(), QStringLiteral("Новые файлы"));
-        QCOMPARE(window->rows().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
-                 QStringLiteral("Размер"));
-        QCOMPARE(a.tab().editor().dialog()->windowTitle(), QStringLiteral("Настройка слежения"));
-        QCOMPARE(a.w().SpeedButton6->text(), QStringLiteral("Запустить всё"));
-        QCOMPARE(downloads->findChild<QPushButton*>(QStringLiteral("SpeedButton1"))->text(),
-                 QStringLiteral("Прервать"));
+        const QStringList captions = {
+            window->windowTitle(),
+            window->rows().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
+            a.tab().editor().dialog()->windowTitle(), a.w().SpeedButton6->text(),
+            downloads->findChild<QPushButton*>(QStringLiteral("SpeedButton1"))->text()};
+        QCOMPARE(captions,
+                 QStringLiteral("Новые файлы|Размер|Настройка слежения|Запустить всё|Прервать")
+                     .split(QLatin1Char('|')));
     }
 
     void commandLineUnticksAndStartsAll() {
         TreeServer server(1, 1);
+        const std::string port = std::to_string(server.port());
         const std::string entryLine =
             "|server=127.0.0.1|path=/|mask=*.mp3|interval=3600000|active=+|password=us@site"
             "|user=anonymous|port=" +
-            std::to_string(server.port()) +
-            "|date=01.12.2026|startprogramm=-|day=7 |filtersave=1|savename=|indirchild=+";
+            port + "|date=01.12.2026|startprogramm=-|day=7 |filtersave=1|savename=|indirchild=+";
         TempDir lists;
-        makeTree(lists.path(),
-                 {{"s.txt", "[server=127.0.0.1][port=" + std::to_string(server.port()) +
-                                "][nostartspyall][startspyallinstart]\r\n"}});
+        makeTree(lists.path(), {{"s.txt", "[server=127.0.0.1][port=" + port +
+                                              "][nostartspyall][startspyallinstart]\r\n"}});
         WatchWindow a({{"Spy/Spy.ini", {"[Spy]", "-1=0", "0=" + entryLine}}},
                       {"[loadfile=" + lists.path() + "s.txt]"});
         QTRY_VERIFY(a.entry(0)->CheckNumber.load() == 2);
@@ -279,6 +294,135 @@ private slots:
         QVERIFY(a.entry(0)->Active.load());
         QVERIFY(a.checksEnd());
         QVERIFY(a.scansEnd());
+    }
+
+    // Defaults, then every field through its control and back.
+    void formRoundTripsEveryFieldThroughItsControl() {
+        FakeDialogs dialogs;
+        TFormSetingSpy dialog(dialogs, nullptr);
+        QCOMPARE(fields(dialog.form()), fields(WatchForm{}));
+        // Any text may be typed as the port.
+        WatchForm changed;
+        changed.server = "\xF1\xE5\xF0\xE2\xE5\xF0.ru";  // "сервер.ru"
+        changed.path = "/pub/";
+        changed.mask = "*.mp3";
+        changed.user = "bob";
+        changed.password = "secret";
+        changed.port = "2x1";
+        changed.saveName = " /tmp/result ";
+        changed.active = changed.checkAtStart = changed.subfolders = true;
+        changed.intervalMinutes = 15;
+        changed.days = 30;
+        changed.saveType = 2;
+        // Back to the defaults proves every control is overwritten, ticks included.
+        for (const WatchForm& form : {changed, WatchForm{}, changed}) {
+            dialog.setForm(form);
+            QCOMPARE(fields(dialog.form()), fields(form));
+            QCOMPARE(dialog.SaveType, form.saveType);
+        }
+        QCOMPARE(control<QComboBox>(dialog, "cbsServer")->currentText(),
+                 QStringLiteral("сервер.ru"));
+        dialog.copyHistory({QStringLiteral("zeta"), QStringLiteral("Alpha")}, {}, {}, {}, {});
+        QCOMPARE(control<QComboBox>(dialog, "cbsServer")->itemText(0), QStringLiteral("Alpha"));
+        QCOMPARE(fields(dialog.form()), fields(changed));  // no item replaced a typed text
+    }
+
+    void spinEditsTurnZeroOrNothingIntoOneAtOnce() {
+        FakeDialogs dialogs;
+        TFormSetingSpy dialog(dialogs, nullptr);
+        // Spin, cleared first, typed, value; after clearing, the next digit replaces the 1.
+        const std::tuple<const char*, bool, const char*, int> cases[] = {
+            {"SpinEdit1", false, "0", 1},
+            {"SpinEdit2", true, "", 1},
+            {"SpinEdit2", true, "9", 9},
+            {"SpinEdit1", false, "12", 12}};
+        for (const auto& [name, clear, typed, value] : cases) {
+            auto* spin = control<QSpinBox>(dialog, name);
+            spin->setValue(5);
+            spin->selectAll();
+            if (clear) QTest::keyClick(spin, Qt::Key_Backspace);
+            QTest::keyClicks(spin, QString::fromLatin1(typed));
+            QVERIFY2(spin->value() == value && spin->text() == QString::number(value), typed);
+        }
+        QCOMPARE(dialog.form().intervalMinutes, 12);
+        QCOMPARE(dialog.form().days, 9);
+        WatchForm zero;
+        zero.intervalMinutes = zero.days = 0;
+        dialog.setForm(zero);
+        QCOMPARE(dialog.form().intervalMinutes, 1);
+        QCOMPARE(dialog.form().days, 1);
+    }
+
+    void languageRelabelsAndOkNeedsAServerWhileClosingCancels() {
+        ProgramFolder program;
+        QWidget main;
+        QPalette colours = main.palette();
+        colours.setColor(QPalette::Window, QColor(1, 2, 3));
+        main.setPalette(colours);
+        FakeDialogs dialogs;
+        TFormSetingSpy dialog(dialogs, &main);
+        LanguageFile language;
+        QVERIFY(language.load(program.path() + "TXT/Engl.lng"));
+        FormTexts texts;
+        readFormTexts(language, texts);
+        dialog.applyLanguage(language, texts);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Watch settings"));
+        QCOMPARE(control<QLabel>(dialog, "Label7")->text(),
+                 QStringLiteral("Show new files of the last "));
+        QCOMPARE(dialog.palette().color(QPalette::Window), QColor(1, 2, 3));
+
+        auto* server = control<QComboBox>(dialog, "cbsServer");
+        auto* ok = control<QPushButton>(dialog, "Button1");
+        server->setEditText(QStringLiteral("   "));
+        bool stayedOpen = false;
+        QVERIFY(!showAndDo(dialog, [&] {
+            ok->click();
+            stayedOpen = dialog.isVisible();
+        }));
+        QVERIFY(stayedOpen);
+        QCOMPARE(dialogs.messages,
+                 QStringList{QStringLiteral("Please enter the address of an FTP server.")});
+        server->setEditText(QStringLiteral("ftp.example.org"));
+        QVERIFY(showAndDo(dialog, [&] { ok->click(); }));
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+        // Shown again and closed with the window's close button: Confirmed was cleared, and
+        // the contents are still those of the last use.
+        QVERIFY(!showAndDo(dialog, [] {}));
+        QCOMPARE(dialog.Confirmed, false);
+        QCOMPARE(dialog.form().server, std::string("ftp.example.org"));
+        QCOMPARE(dialogs.messages.size(), 1);
+    }
+
+    void saveButtonTakesTheChosenFileTrimmedAndItsFilter() {
+        FakeDialogs dialogs;
+        TFormSetingSpy dialog(dialogs, nullptr);
+        WatchForm form;
+        form.saveName = "old";
+        dialog.setForm(form);
+        dialogs.saves.push_back(SaveChoice{QStringLiteral("  /tmp/new.qrnet \t"), 3});
+        for (int press = 0; press < 2; ++press) {  // the second press is cancelled
+            control<QPushButton>(dialog, "Button2")->click();
+            QCOMPARE(dialog.form().saveName, std::string("/tmp/new.qrnet"));
+            QCOMPARE(dialog.SaveType, 3);
+        }
+        // Opened on the name shown, with filter 1 before any choice, then the one chosen.
+        QCOMPARE(dialogs.folders,
+                 (QStringList{QStringLiteral("old"), QStringLiteral("/tmp/new.qrnet")}));
+        QCOMPARE(dialogs.filters, (QList<int>{1, 3}));
+    }
+
+    // Near an edge of the screen the dialog is moved back inside it.
+    void placedOnScreenNearItsEdges() {
+        FakeDialogs dialogs;
+        TFormSetingSpy dialog(dialogs, nullptr);
+        QWidget main;
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        for (const QPoint corner : {area.topLeft(), area.topRight(), area.bottomRight()}) {
+            main.move(corner);
+            dialog.placeNear(main, corner);
+            QVERIFY(area.contains(dialog.frameGeometry()));
+        }
     }
 };
 
