@@ -23,8 +23,9 @@ std::string resumedStamp(const std::string& stamp) {
 }
 
 long positionOf(const std::vector<std::string>& queue, const std::string& folder) {
+    const std::string key = upperName(folder);
     for (std::size_t i = 0; i < queue.size(); ++i)
-        if (equalsNoCase(queue[i], folder)) return static_cast<long>(i);
+        if (upperName(queue[i]) == key) return static_cast<long>(i);
     return -1;
 }
 

@@ -42,10 +42,11 @@ TMonDirThread::TMonDirThread(EngineContext& context, int jobNumber, bool resume)
     const auto job = Job();
     if (!job) return;
     std::lock_guard lock(job->Lock);
+    const std::string current = upperName(job->CurrentDir);
     for (std::size_t i = 0; i < job->DirQueue.size(); ++i) {
-        queuedFolders_.insert(upperCp1251(job->DirQueue[i]));
-        if (resume_ && resumeIndex_ < 0 && equalsNoCase(job->DirQueue[i], job->CurrentDir))
-            resumeIndex_ = static_cast<long>(i);
+        std::string key = upperName(job->DirQueue[i]);
+        if (resume_ && resumeIndex_ < 0 && key == current) resumeIndex_ = static_cast<long>(i);
+        queuedFolders_.insert(std::move(key));
     }
 }
 
@@ -127,7 +128,7 @@ void TMonDirThread::ConnectAndWalk() {
         std::lock_guard lock(job->Lock);
         if (job->DirQueue.empty()) {
             job->DirQueue.push_back(job->Path);
-            queuedFolders_.insert(upperCp1251(job->Path));
+            queuedFolders_.insert(upperName(job->Path));
         }
     }
     WalkQueue();
@@ -214,7 +215,7 @@ void TMonDirThread::AddFolder(TFtpMain& job, const std::string& folder, const Ft
                               std::size_t position, std::size_t& queued) {
     if (entry.name.starts_with('.')) return;
     const std::string path = folder + entry.name + "/";
-    std::string key = upperCp1251(path);
+    std::string key = upperName(path);
     if (queuedFolders_.contains(key)) return;
     if (folderTooDeep(path)) {
         // Named once: a link loop would otherwise add a note per level.

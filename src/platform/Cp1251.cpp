@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <unordered_map>
 
 namespace quarrow {
@@ -65,23 +66,28 @@ const std::unordered_map<std::uint32_t, char>& unicodeToHigh() {
     return table;
 }
 
-// Decodes one UTF-8 sequence at text[i]; returns its length, 0 when it is malformed.
+// Decodes one UTF-8 sequence at text[i]; returns its length, 0 when it is malformed (cut
+// short, overlong, a surrogate or past U+10FFFF).
 std::size_t decodeUtf8(std::string_view text, std::size_t i, std::uint32_t& cp) {
     const auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(text[k]); };
     const std::uint8_t lead = byte(i);
     std::size_t length = 0;
+    std::uint32_t least = 0;
     if (lead < 0x80) {
         cp = lead;
         return 1;
     } else if ((lead & 0xE0) == 0xC0) {
         cp = lead & 0x1F;
         length = 2;
+        least = 0x80;
     } else if ((lead & 0xF0) == 0xE0) {
         cp = lead & 0x0F;
         length = 3;
+        least = 0x800;
     } else if ((lead & 0xF8) == 0xF0) {
         cp = lead & 0x07;
         length = 4;
+        least = 0x10000;
     } else {
         return 0;
     }
@@ -90,14 +96,27 @@ std::size_t decodeUtf8(std::string_view text, std::size_t i, std::uint32_t& cp) 
         if ((byte(i + k) & 0xC0) != 0x80) return 0;
         cp = (cp << 6) | (byte(i + k) & 0x3F);
     }
+    if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
     return length;
 }
 
-}  // namespace
+bool isAscii(char c) {
+    return static_cast<std::uint8_t>(c) < 0x80;
+}
 
-std::string cp1251ToUtf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() * 2);
+// Calls `piece` for each stretch of `text` in turn: ASCII runs and non-ASCII runs alternate.
+template <typename Piece>
+void forEachRun(std::string_view text, Piece piece) {
+    for (std::size_t i = 0; i < text.size();) {
+        const bool ascii = isAscii(text[i]);
+        std::size_t end = i + 1;
+        while (end < text.size() && isAscii(text[end]) == ascii) ++end;
+        piece(text.substr(i, end - i), ascii);
+        i = end;
+    }
+}
+
+void appendCp1251AsUtf8(std::string& out, std::string_view text) {
     for (const char c : text) {
         const auto b = static_cast<std::uint8_t>(c);
         if (b < 0x80)
@@ -105,29 +124,78 @@ std::string cp1251ToUtf8(std::string_view text) {
         else
             appendUtf8(out, kHighToUnicode[b - 0x80]);
     }
+}
+
+// The run in Windows-1251 when every character has a code there, else nothing.
+std::optional<std::string> utf8RunInCp1251(std::string_view run) {
+    std::string out;
+    for (std::size_t i = 0; i < run.size();) {
+        std::uint32_t cp = 0;
+        const std::size_t length = decodeUtf8(run, i, cp);
+        const auto found = unicodeToHigh().find(cp);
+        if (length == 0 || found == unicodeToHigh().end()) return std::nullopt;
+        out.push_back(found->second);
+        i += length;
+    }
+    return out;
+}
+
+// A malformed run: each character without a code, and each stray byte, becomes "?".
+void appendUtf8RunLossy(std::string& out, std::string_view run) {
+    for (std::size_t i = 0; i < run.size();) {
+        std::uint32_t cp = 0;
+        const std::size_t length = decodeUtf8(run, i, cp);
+        const auto found = length == 0 ? unicodeToHigh().end() : unicodeToHigh().find(cp);
+        out.push_back(found == unicodeToHigh().end() ? '?' : found->second);
+        i += length == 0 ? 1 : length;
+    }
+}
+
+}  // namespace
+
+bool isUtf8Text(std::string_view text) {
+    bool multiByte = false;
+    for (std::size_t i = 0; i < text.size();) {
+        std::uint32_t cp = 0;
+        const std::size_t length = decodeUtf8(text, i, cp);
+        if (length == 0) return false;
+        multiByte = multiByte || length > 1;
+        i += length;
+    }
+    return multiByte;
+}
+
+std::string cp1251ToUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    forEachRun(text, [&](std::string_view run, bool ascii) {
+        if (ascii || isUtf8Text(run))
+            out.append(run);
+        else
+            appendCp1251AsUtf8(out, run);
+    });
     return out;
 }
 
 std::string utf8ToCp1251(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        std::uint32_t cp = 0;
-        const std::size_t length = decodeUtf8(text, i, cp);
-        if (length == 0) {
-            out.push_back('?');
-            ++i;
-            continue;
+    forEachRun(text, [&](std::string_view run, bool ascii) {
+        if (ascii) {
+            out.append(run);
+        } else if (auto converted = utf8RunInCp1251(run); converted && !isUtf8Text(*converted)) {
+            out.append(*converted);
+        } else if (isUtf8Text(run)) {
+            out.append(run);
+        } else {
+            appendUtf8RunLossy(out, run);
         }
-        i += length;
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-            continue;
-        }
-        const auto found = unicodeToHigh().find(cp);
-        out.push_back(found == unicodeToHigh().end() ? '?' : found->second);
-    }
+    });
     return out;
+}
+
+std::string storedName(std::string_view serverName) {
+    return isUtf8Text(serverName) ? utf8ToCp1251(serverName) : std::string(serverName);
 }
 
 char upperCp1251(char c) {
@@ -137,6 +205,18 @@ char upperCp1251(char c) {
 std::string upperCp1251(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = upperCp1251(c);
+    return out;
+}
+
+std::string upperName(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    forEachRun(text, [&](std::string_view run, bool ascii) {
+        if (!ascii && isUtf8Text(run))
+            out.append(run);
+        else
+            out.append(upperCp1251(run));
+    });
     return out;
 }
 

@@ -7,6 +7,7 @@ namespace quarrow {
 void FeatScanner::reset() {
     inFeat_ = false;
     mlsd_ = false;
+    utf8_ = false;
 }
 
 void FeatScanner::take(std::string_view line) {
@@ -26,6 +27,7 @@ void FeatScanner::take(std::string_view line) {
     const std::string_view word = feature.substr(0, feature.find_first_of(" \t"));
     if (listing::equalsAsciiNoCase(word, "MLST") || listing::equalsAsciiNoCase(word, "MLSD"))
         mlsd_ = true;
+    if (listing::equalsAsciiNoCase(word, "UTF8")) utf8_ = true;
 }
 
 }  // namespace quarrow

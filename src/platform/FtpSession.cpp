@@ -75,7 +75,8 @@ public:
           stat_(options.listing.allowStat ? StatUse::kUndecided : StatUse::kNever),
           limits_(options.listing.limits) {
         featCommand_ = curl_slist_append(nullptr, "*FEAT");  // "*": a refusal is no failure
-        if (easy_ && multi_ && featCommand_) configure(options.timeouts);
+        utf8Command_ = curl_slist_append(nullptr, "*OPTS UTF8 ON");
+        if (valid()) configure(options.timeouts);
     }
 
     ~Connection() {
@@ -87,13 +88,15 @@ public:
         if (multi_) curl_multi_cleanup(multi_);  // says goodbye (QUIT) on the control connection
         if (easy_) curl_easy_cleanup(easy_);
         if (featCommand_) curl_slist_free_all(featCommand_);
+        if (utf8Command_) curl_slist_free_all(utf8Command_);
     }
 
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    bool valid() const { return easy_ && multi_ && featCommand_; }
+    bool valid() const { return easy_ && multi_ && featCommand_ && utf8Command_; }
     bool usesMlsd() const { return mlsd_; }
+    bool announcesUtf8() const { return utf8_; }
     bool passive() const { return passive_; }
     FtpFailure lastFailure() const { return failure_; }
     const std::string& lastError() const { return lastError_; }
@@ -126,7 +129,9 @@ public:
         curl_easy_setopt(easy_, CURLOPT_QUOTE, nullptr);
         if (!ok) return false;
         mlsd_ = feat_.mlsd();
+        utf8_ = feat_.utf8();
         if (mlsd_ && statOnlyWithoutMlsd_) stat_ = StatUse::kNever;
+        if (utf8_ && !sayUtf8()) return false;
         loggedIn_ = true;
         return true;
     }
@@ -229,9 +234,17 @@ private:
         for (curl_socket_t s : controlSockets_) ::shutdown(s, SHUT_RDWR);
         reconnecting_ = true;
         lost_ = false;
-        const bool ok = transfer(serverUrl_ + "/", Mode::kNoBody);
+        const bool ok = utf8_ ? sayUtf8() : transfer(serverUrl_ + "/", Mode::kNoBody);
         reconnecting_ = false;
         if (!ok) lost_ = true;
+        return ok;
+    }
+
+    // Asks for UTF-8 names on the control connection (logging in first when it is new).
+    bool sayUtf8() {
+        curl_easy_setopt(easy_, CURLOPT_QUOTE, utf8Command_);
+        const bool ok = transfer(serverUrl_ + "/", Mode::kNoBody);
+        curl_easy_setopt(easy_, CURLOPT_QUOTE, nullptr);
         return ok;
     }
 
@@ -652,6 +665,7 @@ private:
     CURL* easy_;
     CURLM* multi_;
     curl_slist* featCommand_ = nullptr;
+    curl_slist* utf8Command_ = nullptr;
     std::atomic<bool> closed_{false};
     char errorBuffer_[CURL_ERROR_SIZE] = {};
 
@@ -669,6 +683,7 @@ private:
     CURLcode lastCode_ = CURLE_OK;
     FeatScanner feat_;
     bool scanningFeat_ = false;
+    bool utf8_ = false;  // the server announced UTF8
 
     FtpFailure failure_ = FtpFailure::kNone;
     bool activeFailed_ = false;  // the last transfer failed for want of an active data connection
@@ -706,20 +721,48 @@ bool FtpSession::valid() const {
 
 bool FtpSession::connect(const std::string& host, int port, const std::string& user,
                          const std::string& password) {
-    return connection_->connect(host, port, user, password);
+    if (!connection_->connect(host, port, user, password)) return false;
+    names_.setUtf8(connection_->announcesUtf8());
+    return true;
+}
+
+template <typename Call>
+bool FtpSession::onServerPath(const std::string& storedPath, Call call) {
+    for (const std::string& path : names_.serverPaths(storedPath)) {
+        if (call(path)) return true;
+        if (connection_->lastFailure() != FtpFailure::kRefused) return false;
+    }
+    return false;
 }
 
 bool FtpSession::changeDir(const std::string& absolutePath) {
-    return connection_->changeDir(absolutePath);
+    enteredStored_.clear();
+    return onServerPath(absolutePath, [&](const std::string& path) {
+        if (!connection_->changeDir(path)) return false;
+        names_.learn(absolutePath, path);
+        enteredStored_ = absolutePath;
+        enteredServer_ = path;
+        return true;
+    });
 }
 
 bool FtpSession::list(const std::string& absoluteFolder, std::vector<FtpEntry>& entries) {
-    return connection_->list(absoluteFolder, entries);
+    const auto listAs = [&](const std::string& path) {
+        if (!connection_->list(path, entries)) return false;
+        names_.learn(absoluteFolder, path);
+        names_.adopt(absoluteFolder, path, entries);
+        return true;
+    };
+    // A folder just entered is listed with the bytes it was entered with, even when empty.
+    if (absoluteFolder == enteredStored_) return listAs(enteredServer_);
+    return onServerPath(absoluteFolder, listAs);
 }
 
 bool FtpSession::retrieve(const std::string& absolutePath,
                           const std::function<bool(const char*, std::size_t)>& sink) {
-    return connection_->retrieve(absolutePath, sink);
+    // A refused file has handed nothing to the sink, so the next path may be tried.
+    return onServerPath(absolutePath,
+                        [&](const std::string& path) { return connection_->retrieve(path, sink); });
 }
 
 void FtpSession::close() {

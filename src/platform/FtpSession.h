@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/FtpEntry.h"
+#include "platform/ServerNames.h"
 
 namespace quarrow {
 
@@ -78,7 +79,9 @@ using FtpEventSink = std::function<void(FtpEvent event, int attempt)>;
 
 // One FTP control connection, the stand-in for the Windows internet handles of a scan, a watch
 // check or a download. Every path is an absolute server path, even when the login folder is
-// not "/". Names are bytes of any code page and go back unchanged.
+// not "/". Names and paths are the system's text on both sides: listed names come as
+// storedName makes them, and paths go out as the server's own bytes (ServerNames). A server
+// that announces UTF8 is told "OPTS UTF8 ON".
 //
 // Active mode (PORT/EPRT) unless told otherwise; when an active data connection cannot be made
 // (the server's connect fails, "425", or nothing arrives within the accept timeout) the same
@@ -140,8 +143,15 @@ public:
 private:
     class Connection;
 
+    // Makes `call` with each server path of `storedPath` in turn until one is not refused.
+    template <typename Call>
+    bool onServerPath(const std::string& storedPath, Call call);
+
     std::string agent_;
     std::unique_ptr<Connection> connection_;
+    ServerNames names_;
+    std::string enteredStored_;  // the folder changeDir last entered, and its server path
+    std::string enteredServer_;
 };
 
 }  // namespace quarrow

@@ -84,7 +84,7 @@ bool TNevDirThread::CheckServer(WatchEntry& entry) {
         std::lock_guard lock(entry.Lock);
         entry.FileNames.append(entry.Path);
     }
-    queued_.insert(upperCp1251(entry.Path));
+    queued_.insert(upperName(entry.Path));
     if (Abandoned()) return true;
     WalkWatchFolders(entry);
     if (Abandoned()) return true;
@@ -145,7 +145,7 @@ void TNevDirThread::ListWatchFolder(WatchEntry& entry, const std::string& folder
         if (item.attributes == kAttrDirectory) {
             if (item.name.starts_with('.')) continue;
             const std::string path = folder + item.name + "/";
-            if (folderTooDeep(path) || !queued_.insert(upperCp1251(path)).second) continue;
+            if (folderTooDeep(path) || !queued_.insert(upperName(path)).second) continue;
             {
                 std::lock_guard lock(entry.Lock);
                 entry.FileNames.append(path);
