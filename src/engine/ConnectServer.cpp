@@ -26,6 +26,18 @@ void PublishSession(TFtpMain& job, const std::shared_ptr<FtpSession>& session) {
     if (job.StopRequested.load()) session->close();
 }
 
+std::unique_ptr<FolderPrefetch> PrefetchFor(const TFtpMain& job, FtpOptions options,
+                                            const FtpSession& session, FtpEventSink events,
+                                            decltype(PrefetchLogin::subfolder) subfolder) {
+    if (options.parallelListings <= 1) return nullptr;
+    const int connections = options.parallelListings;
+    options.passive = session.passive();
+    return std::make_unique<FolderPrefetch>(
+        PrefetchLogin{session.agent(), job.Server, job.Port, job.UserName, job.Password, options,
+                      std::move(events), std::move(subfolder)},
+        connections);
+}
+
 ConnectResult ConnectServer(TFtpMain& job, const ConnectSteps& steps,
                             std::shared_ptr<FtpSession>& session) {
     const ThreadTexts& texts = steps.texts;

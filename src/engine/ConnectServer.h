@@ -5,6 +5,7 @@
 
 #include "engine/TFtpMain.h"
 #include "engine/Translate.h"
+#include "platform/FolderPrefetch.h"
 #include "platform/FtpSession.h"
 
 namespace quarrow {
@@ -30,6 +31,13 @@ enum class ConnectResult { Connected, NoLibrary, NoHost, NoRootDir, Abandoned };
 // session is left in `session` in every case.
 ConnectResult ConnectServer(TFtpMain& job, const ConnectSteps& steps,
                             std::shared_ptr<FtpSession>& session);
+
+// The extra connections that list folders ahead of the walk of a connected `session`: the
+// record's login, in the mode the session has come to (made once the session has listed, so a
+// NAT costs the extra connections no accept timeout); none when one listing at a time is set.
+std::unique_ptr<FolderPrefetch> PrefetchFor(const TFtpMain& job, FtpOptions options,
+                                            const FtpSession& session, FtpEventSink events,
+                                            decltype(PrefetchLogin::subfolder) subfolder = {});
 
 // Makes the session reachable for a stop; closes it at once when one is under way.
 void PublishSession(TFtpMain& job, const std::shared_ptr<FtpSession>& session);

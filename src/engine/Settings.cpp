@@ -53,6 +53,8 @@ void readConnection(const IniFile& ini, FtpOptions& connection) {
     timeouts.acceptSeconds = readBounded(ini, "AcceptTimeout", timeouts.acceptSeconds, 1, 3600);
     FtpListingLimits& limits = connection.listing.limits;
     limits.maxSeconds = readBounded(ini, "ListingTime", limits.maxSeconds, 1, 86400);
+    connection.parallelListings =
+        readBounded(ini, "ParallelListings", connection.parallelListings, 1, 32);
 }
 
 }  // namespace

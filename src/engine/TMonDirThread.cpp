@@ -131,7 +131,9 @@ void TMonDirThread::ConnectAndWalk() {
             queuedFolders_.insert(upperName(job->Path));
         }
     }
+    options_ = options;
     WalkQueue();
+    prefetch_.reset();
     if (!(job = Job())) return;
     session_->close();
     job->Connected.store(false);
@@ -160,15 +162,16 @@ void TMonDirThread::WalkQueue() {
 
             job->setCurrentDir(folder);
             firstFileOfFolder_ = true;
-            if (position > 0) session_->changeDir(folder);
-            if (ListFolder(folder, position)) {
+            WantAhead(*job, position);
+            FtpFailure failure = FtpFailure::kNone;
+            if (ListFolder(folder, position, failure)) {
                 ProgressSave(job);
-            } else if (session_->lastFailure() == FtpFailure::kLost) {
+            } else if (failure == FtpFailure::kLost) {
                 if ((job = Job())) Interrupt(job, position);
                 return;
-            } else if (session_->lastFailure() == FtpFailure::kFailed) {
+            } else if (failure == FtpFailure::kFailed) {
                 job->UnlistedDirs.fetch_add(1);
-            } else if (session_->lastFailure() == FtpFailure::kOverrun) {
+            } else if (failure == FtpFailure::kOverrun) {
                 job->UnlistedDirs.fetch_add(1);
                 job->addNote(context_.Texts()->infolistinglimit + folder);
             }
@@ -184,12 +187,26 @@ void TMonDirThread::WalkQueue() {
     }
 }
 
-bool TMonDirThread::ListFolder(const std::string& folder, std::size_t position) {
+bool TMonDirThread::ListFolder(const std::string& folder, std::size_t position,
+                               FtpFailure& failure) {
     firstResult_ = -1;
     std::size_t queued = 0;
 
-    std::vector<FtpEntry> entries;
-    const bool opened = session_->list(folder, entries);
+    const auto stopped = [this] {
+        const auto record = Job();
+        return !record || record->StopRequested.load() || session_->isClosed();
+    };
+    std::optional<FetchedListing> fetched;
+    if (prefetch_) fetched = prefetch_->take(folder, stopped);
+    if (!fetched) {
+        fetched.emplace();
+        if (position > 0) session_->changeDir(folder);
+        fetched->listed = session_->list(folder, fetched->entries);
+        if (!fetched->listed) fetched->failure = session_->lastFailure();
+    }
+    const bool opened = fetched->listed;
+    failure = fetched->failure;
+    const std::vector<FtpEntry>& entries = fetched->entries;
     auto job = Job();
     if (!job || job->StopRequested.load()) return opened;
     if (!opened) {
@@ -209,6 +226,39 @@ bool TMonDirThread::ListFolder(const std::string& folder, std::size_t position) 
     }
     job->setStatusText({});
     return true;
+}
+
+std::optional<std::string> TMonDirThread::WillEnter(const std::string& folder,
+                                                    const FtpEntry& entry) const {
+    if (entry.attributes != kAttrDirectory || !storableName(entry.name) ||
+        entry.name.starts_with('.') || ignored(entry.name, *context_.IgnoreList()))
+        return std::nullopt;
+    std::string path = folder + entry.name + "/";
+    if (folderTooDeep(path)) return std::nullopt;
+    return path;
+}
+
+void TMonDirThread::WantAhead(TFtpMain& job, std::size_t position) {
+    if (options_.parallelListings <= 1 || !job.Recursive) return;
+    // Twice as many as are listed at once, so a connection that finishes finds the next.
+    const auto ahead = static_cast<std::size_t>(2 * options_.parallelListings);
+    std::vector<std::string> folders;
+    {
+        std::lock_guard lock(job.Lock);
+        for (std::size_t at = position + 1; at < job.DirQueue.size() && folders.size() < ahead;
+             ++at)
+            if (!trimText(job.DirQueue[at]).empty()) folders.push_back(job.DirQueue[at]);
+    }
+    if (folders.empty()) return;
+    if (!prefetch_) {
+        prefetch_ = PrefetchFor(
+            job, options_, *session_,
+            [this](FtpEvent event, int attempt) { OnSessionEvent(event, attempt); },
+            [this](const std::string& folder, const FtpEntry& entry) {
+                return WillEnter(folder, entry);
+            });
+    }
+    prefetch_->want(folders);
 }
 
 void TMonDirThread::AddFolder(TFtpMain& job, const std::string& folder, const FtpEntry& entry,

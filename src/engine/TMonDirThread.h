@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/TFtpMain.h"
+#include "platform/FolderPrefetch.h"
 #include "platform/FtpSession.h"
 
 namespace quarrow {
@@ -30,7 +31,13 @@ private:
     void Execute();
     void ConnectAndWalk();
     void WalkQueue();
-    bool ListFolder(const std::string& folder, std::size_t position);
+    // Lists the folder (or takes what an extra connection listed); `failure` says why not.
+    bool ListFolder(const std::string& folder, std::size_t position, FtpFailure& failure);
+    // The path of the subfolder an entry of `folder` is when the walk would enter it (a case
+    // duplicate of a queued folder aside): what the extra connections may list before asked.
+    std::optional<std::string> WillEnter(const std::string& folder, const FtpEntry& entry) const;
+    // Asks the extra connections for the folders that follow `position` in the queue.
+    void WantAhead(TFtpMain& job, std::size_t position);
     void AddFolder(TFtpMain& job, const std::string& folder, const FtpEntry& entry,
                    std::size_t position, std::size_t& queued);
     void AddFile(TFtpMain& job, const std::string& folder, const FtpEntry& entry);
@@ -68,6 +75,8 @@ private:
     std::optional<DeferredSave> deferred_;
     std::unordered_set<std::string> queuedFolders_;  // DirQueue upper-cased, for de-duplication
     std::shared_ptr<FtpSession> session_;
+    FtpOptions options_;  // the walk's session options, for its extra connections
+    std::unique_ptr<FolderPrefetch> prefetch_;
 };
 
 }  // namespace quarrow

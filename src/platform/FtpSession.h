@@ -56,6 +56,9 @@ struct FtpOptions {
     FtpReconnect reconnect;
     FtpListingOptions listing;
     bool passive = false;  // start in passive mode (EPSV, then PASV) instead of active
+    // How many folder listings a walk keeps under way at once, each on a connection of its
+    // own (FolderPrefetch); 1: one folder at a time.
+    int parallelListings = 8;
 };
 
 // Why the last call failed.

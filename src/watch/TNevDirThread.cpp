@@ -40,6 +40,8 @@ void TNevDirThread::Create(WatchContext& context, int entry) {
 
 TNevDirThread::TNevDirThread(WatchContext& context, int entry) : context_(context), index_(entry) {}
 
+TNevDirThread::~TNevDirThread() = default;
+
 bool TNevDirThread::Abandoned() const {
     return context_.Table.LastWatchIndex() == -1;
 }
@@ -86,7 +88,9 @@ bool TNevDirThread::CheckServer(WatchEntry& entry) {
     }
     queued_.insert(upperName(entry.Path));
     if (Abandoned()) return true;
+    options_ = options;
     WalkWatchFolders(entry);
+    prefetch_.reset();
     if (Abandoned()) return true;
     // A server that stayed unreachable is no finished check, whatever was found before.
     const bool lost = session_->lastFailure() == FtpFailure::kLost;
@@ -116,8 +120,8 @@ void TNevDirThread::WalkWatchFolders(WatchEntry& entry) {
                 std::lock_guard lock(entry.Lock);
                 folder = entry.FileNames.at(j);
             }
-            session_->changeDir(folder);
             entry.DirIndex.store(static_cast<int>(j));
+            WantAhead(entry, j);
             ListWatchFolder(entry, folder);
             if (!entry.Recursive) return;
             lastDone = j;
@@ -132,11 +136,34 @@ void TNevDirThread::WalkWatchFolders(WatchEntry& entry) {
     }
 }
 
+void TNevDirThread::WantAhead(WatchEntry& entry, std::size_t index) {
+    if (options_.parallelListings <= 1 || !entry.Recursive) return;
+    const auto ahead = static_cast<std::size_t>(2 * options_.parallelListings);
+    std::vector<std::string> folders;
+    {
+        std::lock_guard lock(entry.Lock);
+        for (std::size_t at = index + 1; at < entry.FileNames.size() && folders.size() < ahead;
+             ++at)
+            folders.emplace_back(entry.FileNames.at(at));
+    }
+    if (folders.empty()) return;
+    if (!prefetch_) prefetch_ = PrefetchFor(entry, options_, *session_, {});
+    prefetch_->want(folders);
+}
+
 // Folders count as new strictly after NewSince, files from NewSince on; no ignore list applies,
 // and folders starting with "." are never entered.
 void TNevDirThread::ListWatchFolder(WatchEntry& entry, const std::string& folder) {
-    std::vector<FtpEntry> listing;
-    if (!session_->list(folder, listing)) return;
+    std::optional<FetchedListing> fetched;
+    if (prefetch_)
+        fetched = prefetch_->take(folder, [this] { return Abandoned() || SessionOver(); });
+    if (!fetched) {
+        fetched.emplace();
+        session_->changeDir(folder);
+        fetched->listed = session_->list(folder, fetched->entries);
+    }
+    if (!fetched->listed) return;
+    const std::vector<FtpEntry>& listing = fetched->entries;
     const std::time_t newSince = entry.NewSince.load();
     for (const FtpEntry& item : listing) {
         if (Abandoned()) return;

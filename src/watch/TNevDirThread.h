@@ -5,9 +5,11 @@
 #include <string>
 #include <unordered_set>
 
+#include "platform/FtpSession.h"
+
 namespace quarrow {
 
-class FtpSession;
+class FolderPrefetch;
 class WatchContext;
 struct WatchEntry;
 
@@ -20,6 +22,7 @@ class TNevDirThread {
 public:
     // Window thread: empties the entry's lists, marks its worker running and starts the check.
     static void Create(WatchContext& context, int entry);
+    ~TNevDirThread();
 
 private:
     TNevDirThread(WatchContext& context, int entry);
@@ -28,6 +31,8 @@ private:
     bool CheckServer(WatchEntry& entry);
     void WalkWatchFolders(WatchEntry& entry);
     void ListWatchFolder(WatchEntry& entry, const std::string& folder);
+    // Asks the extra connections for the folders queued after number `index`.
+    void WantAhead(WatchEntry& entry, std::size_t index);
     void Finish(WatchEntry& entry);
     // True once every line is deleted: the check ends without touching its entry again.
     bool Abandoned() const;
@@ -38,6 +43,8 @@ private:
     const int index_;
     bool writeResult_ = false;
     std::shared_ptr<FtpSession> session_;
+    FtpOptions options_;
+    std::unique_ptr<FolderPrefetch> prefetch_;
     std::unordered_set<std::string> queued_;  // the folder queue upper-cased, for de-duplication
 };
 

@@ -394,7 +394,7 @@ TEST_F(CliWatchTest, UnreachableServerAndDamagedListFail) {
 // marked for start-up at once and ends cleanly on SIGTERM.
 TEST_F(CliWatchTest, SignalsStopChecksKeepingTheirResults) {
     std::vector<TreeItem> tree;
-    for (int i = 0; i < 15; ++i) tree.push_back({"d" + std::to_string(10 + i) + "/f.mp3", "x"});
+    for (int i = 0; i < 120; ++i) tree.push_back({"d" + std::to_string(100 + i) + "/f.mp3", "x"});
     FtpServerOptions slow;
     slow.listDelaySeconds = 0.2;
     serve(tree, slow);
@@ -416,7 +416,7 @@ TEST_F(CliWatchTest, SignalsStopChecksKeepingTheirResults) {
         << "the check at start-up wrote no result";
     const ChildResult ran = run.wait(15s);
     EXPECT_EQ(ran.exitCode, 0) << ran.err;
-    EXPECT_TRUE(contains(ran.out, "\"files\": 15, \"dirs\": 15")) << ran.out;
+    EXPECT_TRUE(contains(ran.out, "\"files\": 120, \"dirs\": 120")) << ran.out;
 }
 
 // Files fetched with a watch entry's login, one JSON line each; one missing makes exit 1.

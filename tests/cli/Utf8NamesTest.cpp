@@ -126,7 +126,10 @@ TEST_F(Utf8TreeTest, ScanDumpSearchAndResumeShowTheRightCharacters) {
     const std::string snapshot = dir() + "Arhive/127.0.0.1_" + today + ".qrnet";
     const std::string resume =
         dir() + "Session/127.0.0.1_" + today + "_127.0.0.1_" + today + ".qrsftp";
-    // Stopped halfway, then resumed by a fresh session that has listed nothing yet.
+    // Stopped halfway, then resumed by a fresh session that has listed nothing yet; one
+    // listing at a time, so the stop comes halfway.
+    ASSERT_TRUE(writeFileAtomic(dir() + "quarrow.ini", dir() + "ini.new",
+                                "[Connection]\r\nParallelListings=1\r\n"));
     ChildProcess scan({QUARROW_CLI_PATH, "--program-dir", dir(), "scan",
                        "[server=127.0.0.1][port=" + port() + "][mask=*.mp3]"});
     ASSERT_TRUE(scan.signalWhen(

@@ -149,7 +149,7 @@ private slots:
 
     void aRunningScanRefusesItsTwinAndClosingItsPageStopsItAndItsResumeFileContinuesIt() {
         Window a;
-        TreeServer server(8, 2, 0.3);
+        TreeServer server(64, 2, 0.3);
         FormWidgets& w = a.w();
         a.start(server.port(), "Arhive/cut.qrnet", QStringLiteral("*.*"));
         const auto job = a.job(0);
