@@ -52,14 +52,15 @@ async def pump(reader, writer, delay, rewrite=None):
         pass
 
 
-async def relay(client_reader, client_writer, port, delay):
+async def relay(client_reader, client_writer, port, delay, rewrite=None):
+    """Relays one connection to the server's `port`, the server's lines passed by `rewrite`."""
     try:
         server_reader, server_writer = await asyncio.open_connection("127.0.0.1", port)
     except OSError:
         client_writer.close()
         return
     await asyncio.gather(pump(client_reader, server_writer, delay),
-                         pump(server_reader, client_writer, delay))
+                         pump(server_reader, client_writer, delay, rewrite))
 
 
 async def data_relay(upstream_port, delay):
@@ -74,12 +75,6 @@ async def data_relay(upstream_port, delay):
 
 
 async def control(client_reader, client_writer, upstream_port, delay):
-    try:
-        server_reader, server_writer = await asyncio.open_connection("127.0.0.1", upstream_port)
-    except OSError:
-        client_writer.close()
-        return
-
     async def rewrite(line):
         pasv = PASV.match(line)
         if pasv:
@@ -91,8 +86,7 @@ async def control(client_reader, client_writer, upstream_port, delay):
             return b"229 Entering Extended Passive Mode (|||%d|).\r\n" % port
         return line
 
-    await asyncio.gather(pump(client_reader, server_writer, delay),
-                         pump(server_reader, client_writer, delay, rewrite))
+    await relay(client_reader, client_writer, upstream_port, delay, rewrite)
 
 
 async def main():
