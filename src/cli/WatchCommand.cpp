@@ -245,6 +245,7 @@ std::optional<WatchForm> WatchFormFromDescription(const std::string& description
     form.active = HasKeyword(description, "[active]");
     form.checkAtStart = HasKeyword(description, "[startup]");
     form.subfolders = HasKeyword(description, "[subfolders]");
+    form.tls = HasKeyword(description, "[tls]");
     const auto number = [&](const char* keyword, int fallback) -> std::optional<int> {
         const auto text = KeywordValue(description, keyword);
         if (!text) return fallback;

@@ -41,6 +41,9 @@ scan DESCRIPTION
                          dd.mm.yyyy); default DIR/Arhive/HOST_dd.mm.yyyy.qrnet
     [nodirchild]         list only the start folder, do not enter subfolders
     [passive]            start in passive mode (otherwise active, passive when that fails)
+    [tls]                explicit FTPS: AUTH TLS, control and data encrypted, the certificate
+                         verified (system store, or [Connection] TlsCaFile of quarrow.ini);
+                         a server without TLS or a certificate that fails is a failed connect
     [loadfile=FILE]      take the descriptions from FILE, one per line (each line one scan)
     [hide], [nostartspyall], [startspyallinstart]
                          window and watch-list keywords: accepted and ignored here
@@ -73,7 +76,7 @@ watch remove N
   Add, change or delete an entry as the window's settings dialog and buttons do (the history
   files of DIR/TXT/ are updated, Spy.ini rewritten). DESCRIPTION is bracketed like scan's:
     [server=HOST] [path=FOLDER] [mask=MASKS] [user=NAME] [password=TEXT] [port=N]
-    [interval=MINUTES] (60) [days=N] (7) [active] [startup] [subfolders]
+    [interval=MINUTES] (60) [days=N] (7) [active] [startup] [subfolders] [tls]
     [savename=PATH] [savetype=1|2|3]
   1: a list of full addresses, 2: a list of names (both PATH.txt), 3: a snapshot PATH.qrnet.
   Exit 1 when the same server, folder and mask are watched already.

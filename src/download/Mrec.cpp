@@ -20,6 +20,7 @@ Mrec DownloadRequest(const TFtpMain& entry, const std::string& localFolder,
     item.Password = entry.Password;
     item.Port = entry.Port;
     item.Passive = entry.Passive;
+    item.Tls = entry.Tls;
     item.LocalFolder = localFolder;
     item.RemoteName = fileNameOf(fullName);
     item.LocalName = item.RemoteName;

@@ -20,6 +20,7 @@ struct Mrec {
     std::string UserName, Password;
     int Port = 21;
     bool Passive = false;
+    bool Tls = false;
 };
 
 // The request for the file at `fullName` (an absolute path on the entry's server) into

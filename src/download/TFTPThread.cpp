@@ -4,6 +4,7 @@
 
 #include "download/DownloadQueue.h"
 #include "download/PartFile.h"
+#include "engine/ConnectServer.h"
 #include "platform/SizeText.h"
 
 namespace quarrow {
@@ -50,13 +51,14 @@ void TFTPThread::Execute() {
         return;
     }
     options_.passive = options_.passive || item_.Passive;
+    options_.tls.enabled = item_.Tls;
     auto session = std::make_shared<FtpSession>(agent_, options_);
     queue_.publish(generation_, session);
     const std::string folder = RemoteFolderPath(item_);
     if (!session->valid())
         outcome.status = texts_.thread.infojointnodll;
     else if (!session->connect(item_.ServerName, item_.Port, item_.UserName, item_.Password))
-        outcome.status = "Host \"" + item_.ServerName + "\" " + texts_.thread.infojointnohost;
+        outcome.status = NoHostStatus(texts_.thread, item_.ServerName, *session);
     else if (!session->changeDir(folder))
         outcome.status = texts_.thread.infojointnodir + " " + item_.RemoteFolder + ".";
     else

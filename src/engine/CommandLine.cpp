@@ -140,6 +140,7 @@ FillResult FillJobFromDescription(const EngineContext& context, TFtpMain& job,
     job.ResumeBase = ResumeBaseOf(context.ProgramDir, job.SnapshotBase, job.Server, job.StartStamp);
     job.Recursive = !HasKeyword(description, "[nodirchild]");
     job.Passive = HasKeyword(description, "[passive]");
+    job.Tls = HasKeyword(description, "[tls]");
     job.TextExport = 0;
     job.SaveFileName.clear();
     job.CurrentDir = job.Path;

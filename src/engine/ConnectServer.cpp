@@ -38,6 +38,14 @@ std::unique_ptr<FolderPrefetch> PrefetchFor(const TFtpMain& job, FtpOptions opti
         connections);
 }
 
+std::string NoHostStatus(const ThreadTexts& texts, const std::string& server,
+                         const FtpSession& session) {
+    const std::string host = "Host \"" + server + "\" ";
+    if (session.lastFailure() == FtpFailure::kTls)
+        return host + texts.infojointnotls + session.lastError();
+    return host + texts.infojointnohost;
+}
+
 ConnectResult ConnectServer(TFtpMain& job, const ConnectSteps& steps,
                             std::shared_ptr<FtpSession>& session) {
     const ThreadTexts& texts = steps.texts;
@@ -62,7 +70,7 @@ ConnectResult ConnectServer(TFtpMain& job, const ConnectSteps& steps,
     job.Connected.store(true);
     if (!loggedIn) {
         closeSession(job, *session);
-        setStatus(job, host + texts.infojointnohost, every);
+        setStatus(job, NoHostStatus(texts, job.Server, *session), every);
         return ConnectResult::NoHost;
     }
     setStatus(job, host + texts.infojointhost, every);

@@ -39,6 +39,11 @@ std::unique_ptr<FolderPrefetch> PrefetchFor(const TFtpMain& job, FtpOptions opti
                                             const FtpSession& session, FtpEventSink events,
                                             decltype(PrefetchLogin::subfolder) subfolder = {});
 
+// The status of a connect that failed: "Host "<server>" " and why. A secure connection that
+// could not be made names the reason (TLS refused, the certificate or the host name).
+std::string NoHostStatus(const ThreadTexts& texts, const std::string& server,
+                         const FtpSession& session);
+
 // Makes the session reachable for a stop; closes it at once when one is under way.
 void PublishSession(TFtpMain& job, const std::shared_ptr<FtpSession>& session);
 

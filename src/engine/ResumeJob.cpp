@@ -82,6 +82,7 @@ ResumeFillResult FillJobFromResume(const EngineContext& context, TFtpMain& job,
     job.Password = std::string(trimText(choice.passwordText));
     job.UserName = std::string(trimText(choice.userText));
     job.Port = *port;
+    job.Tls = login.tls;
     job.PageClosed.store(false);
     job.StopRequested.store(false);
 

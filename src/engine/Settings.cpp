@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/FileSystem.h"
 #include "platform/IniFile.h"
 
 namespace quarrow {
@@ -57,6 +58,14 @@ void readConnection(const IniFile& ini, FtpOptions& connection) {
         readBounded(ini, "ParallelListings", connection.parallelListings, 1, 32);
 }
 
+// The PEM file secure connections verify servers against instead of the system's store; a
+// relative name is taken from the program folder, where the settings file lies.
+std::string tlsCaFile(const IniFile& ini, const std::string& settingsPath) {
+    std::string file = ini.readString("Connection", "TlsCaFile", "");
+    if (!file.empty() && file.front() != '/') file.insert(0, folderOf(settingsPath));
+    return file;
+}
+
 }  // namespace
 
 MainSettings LoadSettings(const std::string& path, std::time_t now) {
@@ -74,6 +83,7 @@ MainSettings LoadSettings(const std::string& path, std::time_t now) {
     settings.newFilesView = ini.readInteger("F3VIEV", "Active", settings.newFilesView);
     settings.language = ini.readInteger("MainWinLang", "Lang", settings.language);
     readConnection(ini, settings.connection);
+    settings.connection.tls.caFile = tlsCaFile(ini, path);
     return settings;
 }
 

@@ -27,8 +27,9 @@ struct MainSettings {
     WindowBounds newFilesWindow{100, 100, 544, 390};
     int newFilesView = 0;
     // How scans talk to servers (section "Connection": Passive, Reconnects, ReconnectPause in
-    // milliseconds, Timeout and AcceptTimeout in seconds). Only read: the window has no
-    // control for them, so values set by hand are kept.
+    // milliseconds, Timeout and AcceptTimeout in seconds, TlsCaFile the PEM file of the
+    // certificates secure connections trust instead of the system's). Only read: the window
+    // has no control for them, so values set by hand are kept.
     FtpOptions connection;
 };
 

@@ -18,6 +18,7 @@ constexpr int kMaxPort = 65535;
 constexpr std::size_t kUserLine = 5;
 constexpr std::size_t kPasswordLine = 6;
 constexpr std::size_t kPortLine = 7;
+constexpr std::size_t kTlsLine = 9;
 
 std::string concat(std::string_view a, std::string_view b) {
     std::string s;
@@ -74,14 +75,15 @@ std::vector<std::string> buildResumeHeader(std::string_view startStamp, std::str
                                            std::string_view path, std::string_view mask,
                                            std::string_view currentDir, std::string_view userName,
                                            std::string_view password, int port,
-                                           const std::vector<std::string>& commentLines) {
+                                           const std::vector<std::string>& commentLines, bool tls) {
     std::vector<std::string> header;
-    header.reserve(9 + commentLines.size());
+    header.reserve(10 + commentLines.size());
     for (std::string_view line : {startStamp, server, path, mask, currentDir, userName, password}) {
         header.emplace_back(line);
     }
     header.push_back(std::to_string(port));
     header.emplace_back(kResumeHeaderEnd);
+    if (tls) header.emplace_back(kResumeTlsLine);
     header.insert(header.end(), commentLines.begin(), commentLines.end());
     return header;
 }
@@ -105,7 +107,9 @@ bool readResumeLogin(const std::vector<std::string>& header, ResumeLogin& out, s
         }
         port = value;
     }
-    out = {header[kUserLine], header[kPasswordLine], port};
+    const bool tls = header.size() > kTlsLine && header[kTlsLine - 1] == kResumeHeaderEnd &&
+                     header[kTlsLine] == kResumeTlsLine;
+    out = {header[kUserLine], header[kPasswordLine], port, tls};
     return true;
 }
 

@@ -43,20 +43,25 @@ std::vector<std::string> buildSnapshotHeader(const SnapshotHeaderTexts& texts,
 
 // Marks the end of a resume header's login part; comment lines follow it.
 inline constexpr std::string_view kResumeHeaderEnd = "END_MainFtp_";
+// Right after the end marker, the line of a scan made over TLS. Readers take the lines after
+// the marker as comments, so older ones read such a file as before.
+inline constexpr std::string_view kResumeTlsLine = "TLS_MainFtp_";
 
 // The resume file's header block: start stamp, server, path, mask, current folder, user,
-// password, port, the end marker, then the comment lines.
+// password, port, the end marker, kResumeTlsLine when `tls`, then the comment lines.
 std::vector<std::string> buildResumeHeader(std::string_view startStamp, std::string_view server,
                                            std::string_view path, std::string_view mask,
                                            std::string_view currentDir, std::string_view userName,
                                            std::string_view password, int port,
-                                           const std::vector<std::string>& commentLines);
+                                           const std::vector<std::string>& commentLines,
+                                           bool tls = false);
 
 // Login data of a resume header. `port` is empty when the header stores none (older files
 // carry the end marker in its place) and the caller keeps the port it has.
 struct ResumeLogin {
     std::string userName, password;
     std::optional<int> port;
+    bool tls = false;  // the header holds kResumeTlsLine after the end marker
 };
 
 // A header shorter than 6 lines predates stored logins: anonymous login on port 21. Headers

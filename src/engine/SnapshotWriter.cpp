@@ -161,7 +161,7 @@ bool SnapshotWriter::writeResume(const SaveRequest& request, StringList& dirs, S
     ResumeData resume;
     resume.header =
         buildResumeHeader(job.StartStamp, job.Server, job.Path, job.Mask, request.currentDir,
-                          job.UserName, job.Password, job.Port, *context_.CommentLines());
+                          job.UserName, job.Password, job.Port, *context_.CommentLines(), job.Tls);
     resume.dirQueue = request.dirQueue;
     // Lend the lists to the resume data for the write and take them back afterwards.
     resume.fileDirs = std::move(dirs);

@@ -51,6 +51,7 @@ struct TFtpMain {
     int TextExport = 0;
     bool Recursive = true;
     bool Passive = false;  // start the session in passive mode
+    bool Tls = false;      // explicit FTPS (FtpTls): encrypted and verified, never plain text
 
     // Flags and counters shared between threads.
     std::atomic<bool> Connected{false};

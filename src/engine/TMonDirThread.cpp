@@ -102,6 +102,7 @@ void TMonDirThread::ConnectAndWalk() {
     const auto texts = context_.Texts();
     FtpOptions options = context_.SessionOptions;
     options.passive = options.passive || job->Passive;
+    options.tls.enabled = job->Tls;
     const ConnectSteps steps{
         *texts, options, [this](FtpEvent event, int attempt) { OnSessionEvent(event, attempt); },
         [this] {

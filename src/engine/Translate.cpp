@@ -36,6 +36,7 @@ constexpr TextKey<ThreadTexts> kThreadKeys[] = {
     {"inforesumefile", &ThreadTexts::inforesumefile},
     {"infotoodeep", &ThreadTexts::infotoodeep},
     {"infolistinglimit", &ThreadTexts::infolistinglimit},
+    {"infojointnotls", &ThreadTexts::infojointnotls},
 };
 
 constexpr TextKey<FormTexts> kFormKeys[] = {

@@ -41,7 +41,7 @@ struct ThreadTexts {
     std::string nologin, timecreate, dataftpserver, countfilet, scandir, countdir, infojointserver,
         infojointnodll, infojointnohost, infojointhost, infojointnodir, infojointdir,
         infojointstartscandir, infoload, infosaveerror, infopassive, inforeconnect, inforeconnected,
-        infointerrupted, inforesumefile, infotoodeep, infolistinglimit;
+        infointerrupted, inforesumefile, infotoodeep, infolistinglimit, infojointnotls;
 };
 
 // Messages and status texts of the window code (section "InfoFtpForm").

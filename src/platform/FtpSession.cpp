@@ -21,6 +21,7 @@
 
 #include "platform/ControlExchange.h"
 #include "platform/FeatScanner.h"
+#include "platform/FileSystem.h"
 #include "platform/FtpUrl.h"
 #include "platform/ListingParser.h"
 #include "platform/StatListing.h"
@@ -69,14 +70,17 @@ public:
           multi_(curl_multi_init()),
           responseSeconds_(options.timeouts.responseSeconds),
           acceptSeconds_(options.timeouts.acceptSeconds),
+          tls_(options.tls.enabled),
           reconnect_(options.reconnect),
-          passive_(options.passive),
+          // Secure sessions are passive: behind a NAT no router can rewrite an encrypted PORT,
+          // and libcurl 7.87 and 7.88 stall on active TLS data connections.
+          passive_(options.passive || tls_),
           statOnlyWithoutMlsd_(options.listing.statOnlyWithoutMlsd),
-          stat_(options.listing.allowStat ? StatUse::kUndecided : StatUse::kNever),
+          stat_(options.listing.allowStat && !tls_ ? StatUse::kUndecided : StatUse::kNever),
           limits_(options.listing.limits) {
         featCommand_ = curl_slist_append(nullptr, "*FEAT");  // "*": a refusal is no failure
         utf8Command_ = curl_slist_append(nullptr, "*OPTS UTF8 ON");
-        if (valid()) configure(options.timeouts);
+        if (valid()) configure(options.timeouts, options.tls);
     }
 
     ~Connection() {
@@ -199,7 +203,9 @@ private:
                 --retries;  // the first passive try is no retry
                 continue;
             }
-            if (failure_ == FtpFailure::kRefused || failure_ == FtpFailure::kOverrun) return false;
+            if (failure_ == FtpFailure::kRefused || failure_ == FtpFailure::kOverrun ||
+                failure_ == FtpFailure::kTls)
+                return false;
             if (retries >= kRetries) return failAs(FtpFailure::kFailed, lastError_);
         }
     }
@@ -421,8 +427,15 @@ private:
         return std::nullopt;
     }
 
-    void configure(const FtpTimeouts& t) {
+    void configure(const FtpTimeouts& t, const FtpTls& tls) {
         curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "ftp");
+        if (tls.enabled) {
+            curl_easy_setopt(easy_, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+            curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYPEER, 1L);
+            curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYHOST, 2L);
+            if (!tls.caFile.empty())
+                curl_easy_setopt(easy_, CURLOPT_CAINFO, nativePath(tls.caFile).c_str());
+        }
         curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorBuffer_);
         if (!passive_) curl_easy_setopt(easy_, CURLOPT_FTPPORT, "-");  // active mode
@@ -515,6 +528,12 @@ private:
         long reply = 0;
         curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &reply);
         std::string reason = errorBuffer_[0] ? errorBuffer_ : curl_easy_strerror(code);
+        if (tls_ && tlsFailure(code)) {
+            // The reply after a refused AUTH says why; after a handshake it says nothing.
+            if (code == CURLE_USE_SSL_FAILED)
+                reason = "the server does not offer TLS (server: " + lastReply_ + ")";
+            return failAs(FtpFailure::kTls, std::move(reason));
+        }
         if (!lastReply_.empty()) reason += " (server: " + lastReply_ + ")";
         const bool silent = provingActive && code == CURLE_OPERATION_TIMEDOUT;
         if (mode != Mode::kNoBody && !passive_ && (silent || activeDataFailure(code, reply))) {
@@ -537,6 +556,15 @@ private:
     static bool activeDataFailure(CURLcode code, long reply) {
         return code == CURLE_FTP_PORT_FAILED || code == CURLE_FTP_ACCEPT_FAILED ||
                code == CURLE_FTP_ACCEPT_TIMEOUT || reply == 425;
+    }
+
+    // The secure connection was not made: AUTH TLS refused, the handshake failed, or the
+    // certificate or host name did not verify.
+    static bool tlsFailure(CURLcode code) {
+        return code == CURLE_USE_SSL_FAILED || code == CURLE_SSL_CONNECT_ERROR ||
+               code == CURLE_PEER_FAILED_VERIFICATION || code == CURLE_SSL_CERTPROBLEM ||
+               code == CURLE_SSL_CIPHER || code == CURLE_SSL_CACERT_BADFILE ||
+               code == CURLE_SSL_ISSUER_ERROR || code == CURLE_SSL_CRL_BADFILE;
     }
 
     // A permanent "no" of the server to entering or listing a folder or fetching a file.
@@ -691,6 +719,7 @@ private:
 
     int responseSeconds_;
     int acceptSeconds_;
+    bool tls_;                   // FtpTls::enabled
     bool activeProven_ = false;  // an active data connection has worked in this session
     FtpReconnect reconnect_;
     bool passive_;

@@ -51,11 +51,23 @@ struct FtpReconnect {
     int firstPauseMs = 1000;
 };
 
+// Explicit FTPS: "AUTH TLS" before the login, then the control connection and every data
+// connection encrypted ("PBSZ 0", "PROT P"), the server's certificate and host name verified.
+// A server that refuses TLS or fails the verification fails the connect: nothing, the login
+// least of all, is ever sent in plain text instead. Such a session is passive from the start
+// (a NAT cannot rewrite an encrypted PORT) and lists no folder by STAT (that bypasses the
+// library on the control connection).
+struct FtpTls {
+    bool enabled = false;
+    std::string caFile;  // the certificates trusted (PEM, Windows-1251 path); empty: the system's
+};
+
 struct FtpOptions {
     FtpTimeouts timeouts;
     FtpReconnect reconnect;
     FtpListingOptions listing;
     bool passive = false;  // start in passive mode (EPSV, then PASV) instead of active
+    FtpTls tls;
     // How many folder listings a walk keeps under way at once, each on a connection of its
     // own (FolderPrefetch); 1: one folder at a time.
     int parallelListings = 8;
@@ -70,6 +82,8 @@ enum class FtpFailure {
     kOverrun,  // the folder's listing passed FtpListingLimits; it is not asked for again
     kLost,     // the server stayed unreachable through every reconnection: the session is over
     kClosed,   // close() was called
+    kTls,      // no secure connection: the server refused TLS, or its certificate or host name
+               // did not verify
 };
 
 // What the session does on its own that its user may want to tell the user about.
@@ -109,7 +123,8 @@ public:
     const std::string& agent() const { return agent_; }
 
     // Connects and logs in; an empty user logs in anonymously. False when the host cannot be
-    // reached, the login is refused, or close() was called. Learns whether MLSD is offered.
+    // reached, the login is refused, close() was called, or TLS is asked for and no secure
+    // connection could be made (kTls). Learns whether MLSD is offered.
     bool connect(const std::string& host, int port, const std::string& user,
                  const std::string& password);
 

@@ -34,6 +34,7 @@ enum Field {
     kFilterSave,
     kSaveName,
     kInDirChild,
+    kTls,
     kFieldCount
 };
 
@@ -58,6 +59,7 @@ constexpr std::array<Marker, kFieldCount> kMarkers{{
     {"|filtersave=", "|filtersave", "filtersave"},
     {"|savename=", "|savename=", "savename"},
     {"|indirchild=", "|indirchild=", "indirchild"},
+    {"|tls=", "|tls=", "tls"},
 }};
 
 const char* flag(bool set) {
@@ -155,6 +157,7 @@ void setLoadedFields(WatchEntry& entry, const SpyFields& fields, const WatchText
     entry.ShowDays.store(fields.ShowDays);
     entry.TextExport = fields.TextExport;
     entry.Recursive = fields.Recursive;
+    entry.Tls = fields.Tls;
 
     entry.Extensions = BuildExtensions(entry.Mask);
     entry.Connected.store(false);
@@ -197,8 +200,11 @@ std::string BuildSpyLine(const TFtpMain& entry) {
     values[kFilterSave] = std::to_string(entry.TextExport);
     values[kSaveName] = entry.ResumeBase;
     values[kInDirChild] = flag(entry.Recursive);
+    values[kTls] = flag(entry.Tls);
+    // The TLS marker only where it is set: every other line stays as older programs wrote it.
+    const int fields = entry.Tls ? kFieldCount : kTls;
     std::string line;
-    for (int field = 0; field < kFieldCount; ++field)
+    for (int field = 0; field < fields; ++field)
         line += std::string(kMarkers[field].text) + values[field];
     return line;
 }
@@ -219,6 +225,7 @@ std::optional<SpyFields> ParseSpyLine(std::string_view line, std::string* error)
     fields.TextExport = read.firstDigit(kFilterSave, 1);
     fields.ResumeBase = read.text(kSaveName);
     fields.Recursive = read.firstPlus(kInDirChild);
+    fields.Tls = read.firstPlus(kTls);
     if (!read.ok()) return std::nullopt;
     return fields;
 }

@@ -14,13 +14,15 @@ namespace quarrow {
 // The watch list's file, ProgramDir + "Spy/Spy.ini": section "Spy", key "-1" the last index
 // (entries minus one), keys "0".."n" one entry each in list order. An entry's value is fourteen
 // marker pieces, "|server=S|path=P|mask=M|interval=MS|active=+|password=W|user=U|port=21|
-// date=D|startprogramm=-|day=7 |filtersave=3|savename=N|indirchild=+", nothing escaped, so
+// date=D|startprogramm=-|day=7 |filtersave=3|savename=N|indirchild=+", and for an entry
+// checked over TLS a fifteenth, "|tls=+", after them (older readers take only the first
+// character after "|indirchild=", so they read such a line as before). Nothing is escaped, so
 // a text holding a later marker is cut there on loading (editing refuses such texts).
 //
 // Reading a value: the text after the first occurrence of its marker, up to the first
 // occurrence after it of the following marker ("|interval" and "|filtersave" without "="),
 // empty when that does not occur there. Interval and port are read untrimmed, days trimmed;
-// active is true for exactly "+"; start-up check, save type and subfolders read the first
+// active is true for exactly "+"; start-up check, save type, subfolders and TLS read the first
 // character after their marker. An empty or non-decimal interval, port, day or save type is a
 // conversion error.
 //
@@ -40,6 +42,7 @@ struct SpyFields {
     bool Active = false;
     bool CheckAtStart = false;
     bool Recursive = false;
+    bool Tls = false;
 };
 
 // The value of an entry key. `NewSince` is written as the default date-and-time text,

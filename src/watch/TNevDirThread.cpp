@@ -72,6 +72,7 @@ bool TNevDirThread::CheckServer(WatchEntry& entry) {
     FtpOptions options = context_.Engine.SessionOptions;
     // "New" compares times: listings must carry the most exact times the server gives.
     options.listing.statOnlyWithoutMlsd = true;
+    options.tls.enabled = entry.Tls;
     const ConnectSteps steps{texts->thread, options, {}, [this] { return Abandoned(); }, false};
     entry.Outcome.store(WalkOutcome::Running);
     const ConnectResult connected = ConnectServer(entry, steps, session_);

@@ -68,6 +68,7 @@ WatchForm WatchFormOf(const TFtpMain& entry) {
     form.active = entry.Active.load();
     form.checkAtStart = entry.CheckAtStart.load();
     form.subfolders = entry.Recursive;
+    form.tls = entry.Tls;
     form.intervalMinutes = entry.Interval.load() / kMinute;
     form.days = entry.ShowDays.load();
     form.saveType = entry.TextExport;
@@ -146,6 +147,7 @@ bool FillWatchEntry(TFtpMain& entry, const WatchForm& form, std::time_t now, std
     entry.IdleMinutes.store(0);
     entry.CheckNumber.store(1);
     entry.Recursive = form.subfolders;
+    entry.Tls = form.tls;
     entry.TextExport = form.saveType;
     entry.ResumeBase = form.saveName;
     entry.NewSince.store(WatchNewSince(now, entry.ShowDays.load()));

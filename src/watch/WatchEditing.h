@@ -24,6 +24,7 @@ struct WatchForm {
     bool active = false;        // CheckBox1: check at an interval
     bool checkAtStart = false;  // CheckBox2
     bool subfolders = false;    // cbsDir
+    bool tls = false;           // cbsTls: checked over explicit FTPS
     int intervalMinutes = 60;   // SpinEdit1
     int days = 7;               // SpinEdit2
     int saveType = 0;           // filter index of the save dialog

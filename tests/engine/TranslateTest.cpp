@@ -23,7 +23,8 @@ const Field<ThreadTexts> kThreadFields[] = {
     THREAD(infojointnohost), THREAD(infojointhost), THREAD(infojointnodir), THREAD(infojointdir),
     THREAD(infojointstartscandir), THREAD(infoload), THREAD(infosaveerror), THREAD(infopassive),
     THREAD(inforeconnect), THREAD(inforeconnected), THREAD(infointerrupted),
-    THREAD(inforesumefile), THREAD(infotoodeep), THREAD(infolistinglimit)};
+    THREAD(inforesumefile), THREAD(infotoodeep), THREAD(infolistinglimit),
+    THREAD(infojointnotls)};
 const Field<FormTexts> kFormFields[] = {
     FORM(filefind), FORM(nojoin), FORM(dubladd), FORM(dubladd2), FORM(noserver), FORM(start1),
     FORM(endscan), FORM(autono), FORM(autonofile), FORM(dostr), FORM(prov), FORM(foundfile),

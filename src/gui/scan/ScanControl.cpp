@@ -1,5 +1,6 @@
 #include "gui/scan/ScanControl.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
@@ -176,6 +177,7 @@ void ScanControl::Button1Click() {
     const StartChoice choice{toSystem(saved->fileName), saved->filterIndex, state_.identText,
                              !state_.dialogs.controlHeld(), std::time(nullptr)};
     FillJobFromEntries(state_.context, *job, entries, *port, choice);
+    job->Tls = w_.cbsTls->isChecked();
     attachPage(number, *job, job->Server);
     state_.context.CurrentJob.store(number);
     TMonDirThread::Create(state_.context, number, false);

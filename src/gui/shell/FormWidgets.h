@@ -41,6 +41,7 @@ struct FormWidgets {
     QComboBox* cbsUserName = nullptr;
     QComboBox* cbspassword = nullptr;
     QLineEdit* Port = nullptr;
+    QCheckBox* cbsTls = nullptr;  // explicit FTPS
     QPushButton* Button1 = nullptr;
 
     // "Прерваное"

@@ -1,6 +1,7 @@
 #include "gui/shell/FtpFormLayout.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
 #include <QGridLayout>
@@ -162,6 +163,8 @@ void buildScannerTab(FormWidgets& w) {
     w.Port->setText(QStringLiteral("21"));
     w.Port->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), w.Port));
+    w.cbsTls = named<QCheckBox>(page, "cbsTls");
+    w.cbsTls->setText(QStringLiteral("Шифровать (FTPS)"));
     w.Button1 = named<QPushButton>(page, "Button1");
     w.Button1->setText(QStringLiteral("Старт"));
     w.Button1->setEnabled(false);
@@ -179,6 +182,7 @@ void buildScannerTab(FormWidgets& w) {
     grid->addWidget(w.cbspassword, 2, 3);
     grid->addWidget(captionLabel(page, "Label8", QStringLiteral("Порт")), 3, 0);
     grid->addWidget(w.Port, 3, 1);
+    grid->addWidget(w.cbsTls, 3, 2);
     grid->addWidget(w.Button1, 3, 3);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);

@@ -150,8 +150,12 @@ void TFormSetingSpy::build() {
 
     CheckBox2 = named<QCheckBox>(box, "CheckBox2");
     CheckBox2->setText(QStringLiteral("Проверять при запуске программы"));
+    cbsTls = named<QCheckBox>(box, "cbsTls");
+    cbsTls->setText(QStringLiteral("Шифровать соединение (FTPS, TLS)"));
     line = row(rows);
     line->addWidget(CheckBox2);
+    line->addSpacing(16);
+    line->addWidget(cbsTls);
     line->addStretch();
 
     Edit1 = named<QLineEdit>(box, "Edit1");
@@ -189,6 +193,7 @@ WatchForm TFormSetingSpy::form() const {
     form.active = CheckBox1->isChecked();
     form.checkAtStart = CheckBox2->isChecked();
     form.subfolders = cbsDir->isChecked();
+    form.tls = cbsTls->isChecked();
     form.intervalMinutes = SpinEdit1->value();
     form.days = SpinEdit2->value();
     form.saveType = SaveType;
@@ -206,6 +211,7 @@ void TFormSetingSpy::setForm(const WatchForm& form) {
     CheckBox1->setChecked(form.active);
     CheckBox2->setChecked(form.checkAtStart);
     cbsDir->setChecked(form.subfolders);
+    cbsTls->setChecked(form.tls);
     SpinEdit1->setValue(form.intervalMinutes);
     SpinEdit2->setValue(form.days);
     SaveType = form.saveType;

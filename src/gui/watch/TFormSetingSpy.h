@@ -20,10 +20,10 @@ class FormDialogs;
 class LanguageFile;
 struct FormTexts;
 
-// The watch settings dialog: one watch entry's server, folder, mask, login, check interval,
-// days back and result file. It lives from its first use to the end of the run and keeps its
-// contents between uses; the caller fills it, shows it and reads it back. It checks only that
-// a server is given and lets the user choose the result file.
+// The watch settings dialog: one watch entry's server, folder, mask, login, whether it is
+// checked over TLS, check interval, days back and result file. It lives from its first use to the
+// end of the run and keeps its contents between uses; the caller fills it, shows it and reads it
+// back. It checks only that a server is given and lets the user choose the result file.
 class TFormSetingSpy : public QDialog {
 public:
     TFormSetingSpy(FormDialogs& dialogs, QWidget* mainWindow);
@@ -73,6 +73,7 @@ private:
     QCheckBox* CheckBox1 = nullptr;
     QSpinBox* SpinEdit1 = nullptr;  // interval, minutes
     QCheckBox* CheckBox2 = nullptr;
+    QCheckBox* cbsTls = nullptr;  // explicit FTPS
     QLineEdit* Edit1 = nullptr;
     QPushButton* Button2 = nullptr;
     QPushButton* Button1 = nullptr;

@@ -2,11 +2,15 @@
 #include <random>
 #include <set>
 
+#include <QCheckBox>
+
 #include "engine/SnapshotFile.h"
 #include "engine/TestHelpers.h"
+#include "engine/Translate.h"
 #include "fixtures/FtpProxy.h"
 #include "gui/GuiFixture.h"
 #include "gui/shell/LogoArea.h"
+#include "gui/watch/TFormSetingSpy.h"
 
 namespace quarrow::test {
 namespace {
@@ -237,6 +241,27 @@ private slots:
             QVERIFY(a.dialogs->messages.isEmpty());
         }
         QVERIFY2(closedAfterAWrite > 0, "no page was closed while its scan was saving");
+    }
+
+    void tlsTickBoxesAreTranslatedAndATickedStartNeverFallsBackToPlainText() {
+        Window a;
+        TreeServer server(1, 1);
+        FormWidgets& w = a.w();
+        TFormSetingSpy watchDialog(*a.dialogs, a.form.get());
+        LanguageFile file;
+        QVERIFY(file.load(a.form->state().languageFile));
+        watchDialog.applyLanguage(file, a.form->state().texts);
+        QCOMPARE((QStringList{w.cbsTls->text(),
+                              watchDialog.findChild<QCheckBox*>(QStringLiteral("cbsTls"))->text()}),
+                 (QStringList{QStringLiteral("Encrypt (FTPS)"),
+                              QStringLiteral("Encrypt the connection (FTPS, TLS)")}));
+        w.cbsTls->setChecked(true);
+        a.start(server.port(), "Arhive/tls.qrnet");
+        QVERIFY(a.scansEnd());
+        QTRY_VERIFY2(w.Label1->text().contains(QStringLiteral(
+                         "cannot be connected securely (TLS): the server does not offer TLS")),
+                     qPrintable(w.Label1->text()));
+        QVERIFY(!a.program.bytes("Arhive/tls.qrnet"));
     }
 
     void closingTheWindowWithScansRunningEndsThemAll() {
