@@ -106,6 +106,9 @@ public:
         return allConnected_;
     }
     bool idle() const { return running_.empty(); }
+    // A check about to start: it is reported when it ends, even when it ends before the next
+    // look at the flags (a refused connect can).
+    void expect(int entry) { running_.insert(entry); }
 
 private:
     WatchContext& watch_;
@@ -145,8 +148,11 @@ int runCheck(WatchSetup& setup, const std::vector<std::string>& operands) {
     CheckReporter reporter(setup.watch);
     InstallStopSignals();
     const auto lines = setup.watch.Table.lines();
-    for (const int p : *chosen)
-        setup.scheduler.SpyTimerTimer(lines[static_cast<std::size_t>(p)].entry);
+    for (const int p : *chosen) {
+        const int entry = lines[static_cast<std::size_t>(p)].entry;
+        reporter.expect(entry);
+        setup.scheduler.SpyTimerTimer(entry);
+    }
     reporter.report();
     bool stopped = false;
     while (!reporter.idle()) {
