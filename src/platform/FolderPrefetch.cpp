@@ -34,8 +34,16 @@ void FolderPrefetch::close() {
 void FolderPrefetch::want(const std::vector<std::string>& folders) {
     std::lock_guard lock(lock_);
     if (closed_) return;
-    for (const std::string& folder : folders)
-        if (!known(folder)) waiting_.push_back(folder);
+    // The walk needs these before anything foreseen: they go to the front, in its order.
+    std::vector<std::string> next;
+    for (const std::string& folder : folders) {
+        if (underWay_.contains(folder) || done_.contains(folder)) continue;
+        if (const auto at = std::find(waiting_.begin(), waiting_.end(), folder);
+            at != waiting_.end())
+            waiting_.erase(at);
+        next.push_back(folder);
+    }
+    waiting_.insert(waiting_.begin(), next.begin(), next.end());
     // Another connection only while folders wait that no connection will take soon.
     while (threads_.size() < connections_ && waiting_.size() > idle_ + starting_) {
         ++starting_;
@@ -101,6 +109,9 @@ void FolderPrefetch::work() {
         underWay_.insert(folder);
         lock.unlock();
         FetchedListing listing;
+        // Entered first, as the walk does: a folder STAT cannot name is then listed by "STAT ."
+        // instead of over a data connection.
+        session->changeDir(folder);
         listing.listed = session->list(folder, listing.entries);
         if (!listing.listed) listing.failure = session->lastFailure();
         const bool over =

@@ -2,12 +2,15 @@
 // that lists one folder at a time, and a stop at any moment resumes to the same files.
 #include <csignal>
 #include <filesystem>
+#include <thread>
 
 #include <gmock/gmock.h>
 
 #include "cli/ChildProcess.h"
 #include "engine/TestHelpers.h"
+#include "fixtures/FtpProxy.h"
 #include "platform/DateTimeText.h"
+#include "platform/FolderPrefetch.h"
 
 namespace quarrow::test {
 namespace {
@@ -35,17 +38,18 @@ protected:
     }
 
     // A program folder that lists `listings` folders at once and ignores "priv".
-    std::string program(int listings) {
-        const std::string dir = programs_.path() + std::to_string(listings) + "/";
+    std::string program(int listings, const std::string& name = "") {
+        const std::string dir = programs_.path() + std::to_string(listings) + name + "/";
         fs::create_directories(dir + "TXT");
         writeRaw(dir + "TXT/Ignore.txt", "priv\r\n");
         writeRaw(dir + "quarrow.ini",
                  "[Connection]\r\nParallelListings=" + std::to_string(listings) + "\r\n");
         return dir;
     }
-    std::vector<std::string> scanArgs(const std::string& dir) const {
+    std::vector<std::string> scanArgs(const std::string& dir, int port = 0) const {
         return {QUARROW_CLI_PATH, "--program-dir", dir, "scan",
-                "[server=127.0.0.1][port=" + std::to_string(server_->port()) + "][mask=*.mp3]"};
+                "[server=127.0.0.1][port=" + std::to_string(port ? port : server_->port()) +
+                    "][mask=*.mp3]"};
     }
     static std::string stamp() { return formatDate(std::time(nullptr)); }
     static std::string snapshotOf(const std::string& dir) {
@@ -76,6 +80,20 @@ TEST_F(InFlightWalkTest, GivesTheFilesOfTheOneAtATimeWalk) {
     EXPECT_EQ(dumped(resumeOf(many)), dumped(resumeOf(one)));
     EXPECT_THAT(dumped(snapshotOf(one)), testing::Contains("F\t/deep/d1/d2/d3/d4/d5/d6/d7/d8/d9/"
                                                            "d10/d11/\tf11.mp3"));
+
+    // A server that takes three connections from an address and turns the rest away, and one
+    // whose first four connections (the walk's among them) drop in the middle of the walk.
+    FtpProxyOptions limited, cut;
+    limited.maxConnections = 3;
+    cut.closeAfter = 9;
+    cut.faultyConnections = 4;
+    const FtpProxy limitedServer(server_->port(), limited), cutServer(server_->port(), cut);
+    for (const FtpProxy* server : {&limitedServer, &cutServer}) {
+        const std::string dir = program(8, std::to_string(server->port()));
+        const ChildResult proxied = runChild(scanArgs(dir, server->port()));
+        ASSERT_EQ(proxied.exitCode, 0) << proxied.err;
+        EXPECT_EQ(dumped(snapshotOf(dir)), dumped(snapshotOf(one)));
+    }
 }
 
 // Stopped at moments spread over the walk: what the resume file continues comes to the files
@@ -116,6 +134,35 @@ TEST_F(InFlightWalkTest, AStopAtAnyMomentResumesToTheSameFiles) {
         files.erase(std::unique(files.begin(), files.end()), files.end());
         EXPECT_THAT(files, testing::UnorderedElementsAreArray(expected));
     }
+}
+
+// Extra connections lost in the middle of a listing (each drops at its first folder's STAT, the
+// twelfth command: after the login, entering the folder and the check of STAT; none is brought
+// back) hand those folders back for the walk to list itself: a loss is never taken for a
+// folder's listing.
+TEST(FolderPrefetchTest, FoldersOfLostConnectionsAreHandedBack) {
+    TempDir tree;
+    makeTree(tree.path(), {{"a/1.mp3", "1"}, {"b/2.mp3", "2"}, {"c/3.mp3", "3"}});
+    const FtpServer server(tree.path());
+    FtpProxyOptions cut;
+    cut.closeAfter = 12;
+    cut.log = tree.path() + "commands.log";
+    const FtpProxy proxy(server.port(), cut);
+    PrefetchLogin login{"test", "127.0.0.1", proxy.port(), "", "", {}, {}, {}};
+    login.options.reconnect.attempts = 0;
+    FolderPrefetch prefetch(login, 3);
+    const std::vector<std::string> folders = {"/a/", "/b/", "/c/"};
+    prefetch.want(folders);
+    const auto started = [&] {
+        const auto log = proxy.commands();
+        return std::all_of(folders.begin(), folders.end(), [&](const std::string& folder) {
+            return std::find(log.begin(), log.end(), "STAT " + folder) != log.end();
+        });
+    };
+    for (int wait = 0; wait < 100 && !started(); ++wait) std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(started());
+    for (const std::string& folder : folders)
+        EXPECT_FALSE(prefetch.take(folder, [] { return false; })) << folder;
 }
 
 }  // namespace
