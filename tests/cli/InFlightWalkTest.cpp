@@ -136,33 +136,38 @@ TEST_F(InFlightWalkTest, AStopAtAnyMomentResumesToTheSameFiles) {
     }
 }
 
-// Extra connections lost in the middle of a listing (each drops at its first folder's STAT, the
-// twelfth command: after the login, entering the folder and the check of STAT; none is brought
-// back) hand those folders back for the walk to list itself: a loss is never taken for a
-// folder's listing.
-TEST(FolderPrefetchTest, FoldersOfLostConnectionsAreHandedBack) {
+// Extra connections that fail in the middle of a listing (at each one's first folder's STAT,
+// the twelfth command: after the login, entering the folder and the check of STAT), dropped or
+// left unanswered and not brought back, hand those folders back for the walk to list itself:
+// such a failure says nothing about the folder and is never taken for its listing.
+TEST(FolderPrefetchTest, FoldersOfFailedConnectionsAreHandedBack) {
     TempDir tree;
     makeTree(tree.path(), {{"a/1.mp3", "1"}, {"b/2.mp3", "2"}, {"c/3.mp3", "3"}});
     const FtpServer server(tree.path());
-    FtpProxyOptions cut;
-    cut.closeAfter = 12;
-    cut.log = tree.path() + "commands.log";
-    const FtpProxy proxy(server.port(), cut);
-    PrefetchLogin login{"test", "127.0.0.1", proxy.port(), "", "", {}, {}, {}};
-    login.options.reconnect.attempts = 0;
-    FolderPrefetch prefetch(login, 3);
-    const std::vector<std::string> folders = {"/a/", "/b/", "/c/"};
-    prefetch.want(folders);
-    const auto started = [&] {
-        const auto log = proxy.commands();
-        return std::all_of(folders.begin(), folders.end(), [&](const std::string& folder) {
-            return std::find(log.begin(), log.end(), "STAT " + folder) != log.end();
-        });
-    };
-    for (int wait = 0; wait < 100 && !started(); ++wait) std::this_thread::sleep_for(100ms);
-    ASSERT_TRUE(started());
-    for (const std::string& folder : folders)
-        EXPECT_FALSE(prefetch.take(folder, [] { return false; })) << folder;
+    for (int FtpProxyOptions::*fault :
+         {&FtpProxyOptions::closeAfter, &FtpProxyOptions::silentAfter}) {
+        FtpProxyOptions options;
+        options.*fault = 12;
+        options.log = tree.path() + "commands.log";
+        fs::remove(options.log);
+        const FtpProxy proxy(server.port(), options);
+        PrefetchLogin login{"test", "127.0.0.1", proxy.port(), "", "", {}, {}, {}};
+        login.options.reconnect.attempts = 0;
+        login.options.timeouts.responseSeconds = 1;
+        FolderPrefetch prefetch(login, 3);
+        const std::vector<std::string> folders = {"/a/", "/b/", "/c/"};
+        prefetch.want(folders);
+        const auto started = [&] {
+            const auto log = proxy.commands();
+            return std::all_of(folders.begin(), folders.end(), [&](const std::string& folder) {
+                return std::find(log.begin(), log.end(), "STAT " + folder) != log.end();
+            });
+        };
+        for (int wait = 0; wait < 100 && !started(); ++wait) std::this_thread::sleep_for(100ms);
+        ASSERT_TRUE(started());
+        for (const std::string& folder : folders)
+            EXPECT_FALSE(prefetch.take(folder, [] { return false; })) << folder;
+    }
 }
 
 }  // namespace
