@@ -7,8 +7,12 @@ namespace quarrow {
 namespace {
 
 constexpr auto kGiveUpPoll = std::chrono::milliseconds(100);
-// Listings held or planned per connection: enough to stay ahead of a walk, bounded in memory.
-constexpr std::size_t kAheadPerConnection = 32;
+// Listings held or planned ahead of the walk. A deep tree needs many: listings of folders the
+// walk reaches only after whole subtrees fill the room, and with too little of it the
+// connections idle while the walk lists the folders at hand itself. The entries held bound
+// the memory.
+constexpr std::size_t kAheadPerConnection = 512;
+constexpr std::size_t kMostHeldEntries = 500'000;
 
 }  // namespace
 
@@ -62,7 +66,9 @@ void FolderPrefetch::foresee(const std::string& folder, const std::vector<FtpEnt
     const std::size_t most = kAheadPerConnection * connections_;
     std::vector<std::string> next;
     for (const FtpEntry& entry : entries) {
-        if (done_.size() + underWay_.size() + waiting_.size() + next.size() >= most) break;
+        if (done_.size() + underWay_.size() + waiting_.size() + next.size() >= most ||
+            heldEntries_ >= kMostHeldEntries)
+            break;
         if (auto path = login_.subfolder(folder, entry); path && !known(*path))
             next.push_back(std::move(*path));
     }
@@ -76,6 +82,7 @@ std::optional<FetchedListing> FolderPrefetch::take(const std::string& folder,
         if (const auto done = done_.find(folder); done != done_.end()) {
             FetchedListing listing = std::move(done->second);
             done_.erase(done);
+            heldEntries_ -= listing.entries.size();
             return listing;
         }
         if (!underWay_.contains(folder)) {
@@ -120,7 +127,10 @@ void FolderPrefetch::work() {
         underWay_.erase(folder);
         if (listing.listed) foresee(folder, listing.entries);
         // A lost connection says nothing about the folder: the walk lists it itself.
-        if (!over) done_.emplace(folder, std::move(listing));
+        if (!over) {
+            heldEntries_ += listing.entries.size();
+            done_.emplace(folder, std::move(listing));
+        }
         changed_.notify_all();
         if (over) break;
     }

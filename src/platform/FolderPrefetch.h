@@ -81,6 +81,7 @@ private:
     std::deque<std::string> waiting_;                    // asked for, not started
     std::set<std::string> underWay_;                     // being listed now
     std::map<std::string, FetchedListing> done_;         // not taken yet
+    std::size_t heldEntries_ = 0;                        // the entries of done_
     std::vector<std::shared_ptr<FtpSession>> sessions_;  // for close()
     std::vector<std::thread> threads_;
 };
