@@ -36,8 +36,9 @@ std::string snapshotBytes(const SnapshotContents& contents, const std::string& e
     return packSnapshot(entryName, buildSnapshotContent(header, dirs, names));
 }
 
-void writeSnapshot(const std::string& file, const SnapshotContents& contents) {
+std::string writeSnapshot(const std::string& file, const SnapshotContents& contents) {
     writeRaw(file, snapshotBytes(contents, fileNameOf(file)));
+    return file;
 }
 
 }  // namespace quarrow::test

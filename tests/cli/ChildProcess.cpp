@@ -6,10 +6,19 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <cerrno>
 #include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <thread>
+
+#include "platform/DateTimeText.h"
+#include "platform/TextLines.h"
 
 extern char** environ;
 
@@ -97,22 +106,60 @@ ChildResult ChildProcess::wait(std::chrono::milliseconds watchdog) {
     return result;
 }
 
+// Opened anew by its /proc name, the memory file reads from its start.
 std::string ChildProcess::captured(int fd) const {
-    std::string text;
-    char buffer[4096];
-    off_t offset = 0;
-    for (;;) {
-        const ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
-        if (n <= 0) break;
-        text.append(buffer, static_cast<std::size_t>(n));
-        offset += n;
-    }
-    return text;
+    std::ifstream file("/proc/self/fd/" + std::to_string(fd), std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 ChildResult runChild(const std::vector<std::string>& args, std::chrono::milliseconds watchdog) {
     ChildProcess child(args);
     return child.wait(watchdog);
+}
+
+ChildResult runCli(const std::vector<std::string>& args, std::chrono::milliseconds watchdog) {
+    std::vector<std::string> all{QUARROW_CLI_PATH};
+    all.insert(all.end(), args.begin(), args.end());
+    ChildResult result = runChild(all, watchdog);
+    EXPECT_FALSE(result.timedOut) << "quarrow-cli hung; stderr:\n" << result.err;
+    EXPECT_EQ(result.termSignal, 0) << result.err;
+    for (const char* report : {"Sanitizer", "runtime error:"})
+        EXPECT_EQ(result.err.find(report), std::string::npos) << result.err;
+    return result;
+}
+
+ChildResult runCliIn(const std::string& programDir, std::vector<std::string> args) {
+    args.insert(args.begin(), {"--program-dir", programDir});
+    return runCli(args);
+}
+
+std::vector<std::string> dumped(const std::string& file, char tag) {
+    const ChildResult dump = runCli({"dump", file});
+    EXPECT_EQ(dump.exitCode, 0) << file << ": " << dump.err;
+    std::vector<std::string> found;
+    for (std::string& line : splitLines(dump.out)) {
+        if (line.size() < 2 || line[0] != tag || line[1] != '\t') continue;
+        line.erase(0, 2);
+        if (tag == 'F') line.erase(line.find('\t'), 1);
+        found.push_back(line);
+    }
+    return found;
+}
+
+std::string todaysSnapshot(const std::string& programDir) {
+    return programDir + "Arhive/127.0.0.1_" + formatDate(std::time(nullptr)) + ".qrnet";
+}
+
+std::string todaysResumeFile(const std::string& programDir) {
+    const std::string today = formatDate(std::time(nullptr));
+    return programDir + "Session/127.0.0.1_" + today + "_127.0.0.1_" + today + ".qrsftp";
+}
+
+void copyLanguageFiles(const std::string& programDir) {
+    namespace fs = std::filesystem;
+    fs::create_directories(programDir + "TXT");
+    for (const auto& entry : fs::directory_iterator(QUARROW_DATA_DIR "/TXT"))
+        fs::copy_file(entry.path(), programDir + "TXT/" + entry.path().filename().string());
 }
 
 }  // namespace quarrow::test

@@ -18,10 +18,8 @@ struct ChildResult {
     std::string err;
 };
 
-// A command started at construction with its standard output and error captured in memory
-// files, so a chatty child never blocks on a full pipe while the test waits for something
-// else. A child still running when the object goes away is killed and reaped, so a failing
-// test leaves no process behind.
+// A command started at construction, its output and errors captured in memory files (a chatty
+// child never blocks on a full pipe); killed and reaped if still running at destruction.
 class ChildProcess {
 public:
     // `args[0]` is the executable's path; the environment is inherited.
@@ -51,5 +49,25 @@ private:
 // Runs a command to its end under the watchdog.
 ChildResult runChild(const std::vector<std::string>& args,
                      std::chrono::milliseconds watchdog = std::chrono::seconds(20));
+
+// quarrow-cli with `args`, run to its end; a hang, a crash or a sanitizer report fails the
+// calling test whatever it checks.
+ChildResult runCli(const std::vector<std::string>& args,
+                   std::chrono::milliseconds watchdog = std::chrono::seconds(20));
+
+// runCli with "--program-dir `programDir`" before `args`.
+ChildResult runCliIn(const std::string& programDir, std::vector<std::string> args);
+
+// The lines `quarrow-cli dump FILE` prints with `tag` ('H', 'F' or 'Q'), the tag removed; a
+// file line reads as folder and name joined.
+std::vector<std::string> dumped(const std::string& file, char tag);
+
+// Where a scan of 127.0.0.1 started today without a save name puts its snapshot and resume
+// file (dates are dd.mm.yyyy, local).
+std::string todaysSnapshot(const std::string& programDir);
+std::string todaysResumeFile(const std::string& programDir);
+
+// A program folder's TXT/ holding the shipped language files.
+void copyLanguageFiles(const std::string& programDir);
 
 }  // namespace quarrow::test

@@ -1,14 +1,10 @@
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <csignal>
 #include <filesystem>
-#include <sstream>
 
 #include "cli/ChildProcess.h"
-#include "fixtures/FixtureProcess.h"
-#include "fixtures/FtpServer.h"
-#include "fixtures/TempDir.h"
-#include "platform/FileSystem.h"
+#include "engine/TestHelpers.h"
 
 namespace quarrow::test {
 namespace {
@@ -16,55 +12,22 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
-// The server of tests/fixtures/hostile_ftp.py in one of its modes, while the object lives.
-class HostileServer {
-public:
-    HostileServer(const std::string& mode, bool stat) {
-        std::vector<std::string> args = {"--mode", mode};
-        if (stat) args.push_back("--stat");
-        process_ = startFixtureProcess(QUARROW_FIXTURES_DIR "/hostile_ftp.py", args);
-    }
-    ~HostileServer() { killFixtureProcess(process_.pid); }
-    HostileServer(const HostileServer&) = delete;
-    HostileServer& operator=(const HostileServer&) = delete;
-
-    int port() const { return process_.port; }
-
-private:
-    FixtureProcess process_;
-};
-
-std::size_t fileLines(const std::string& dump) {
-    std::size_t files = 0;
-    std::istringstream stream(dump);
-    for (std::string line; std::getline(stream, line);) files += line.starts_with("F\t");
-    return files;
-}
-
-// Every mode ends on its own, within the watchdog, with the exit code and summary of what really
-// happened and a snapshot holding exactly what could be listed. Each runs with STAT listings on
-// the control connection and with LIST over data connections, one listing at a time, so a
-// fault strikes at the same point of the walk in every run.
+// Every mode ends within the watchdog with the exit code and summary of what happened and a
+// snapshot of exactly what could be listed, over STAT and over LIST, one listing at a time so a
+// fault strikes at the same point in every run.
 TEST(HostileServer, EveryWalkEndsAndClaimsOnlyWhatHappened) {
     TempDir program;
-    fs::create_directories(program.path() + "TXT");
-    for (const auto& entry : fs::directory_iterator(QUARROW_DATA_DIR "/TXT"))
-        fs::copy_file(entry.path(), program.path() + "TXT/" + entry.path().filename().string());
-    const std::string ini =
-        "[Connection]\r\nPassive=1\r\nTimeout=2\r\nReconnects=1\r\nReconnectPause=10\r\n"
-        "ListingTime=3\r\nParallelListings=1\r\n";
-    ASSERT_TRUE(writeFileAtomic(program.path() + "quarrow.ini", program.path() + "ini.new", ini));
+    copyLanguageFiles(program.path());
+    writeRaw(program.path() + "quarrow.ini",
+             "[Connection]\r\nPassive=1\r\nTimeout=2\r\nReconnects=1\r\nReconnectPause=10\r\n"
+             "ListingTime=3\r\nParallelListings=1\r\n");
 
     const std::string unlistedB = "incomplete (1 folders not listed)";
     const struct {
         const char* mode;
         int exitCode;
         std::size_t files;  // in the snapshot
-        std::vector<std::string> said;
+        Lines said;
     } cases[] = {
         {"normal", 0, 3, {}},
         // "/", then 256 levels of "loop/", each with one file; the 257th level is not entered.
@@ -83,21 +46,18 @@ TEST(HostileServer, EveryWalkEndsAndClaimsOnlyWhatHappened) {
     for (const auto& c : cases) {
         for (const bool stat : {true, false}) {
             SCOPED_TRACE(std::string(c.mode) + (stat ? " over STAT" : " over LIST"));
-            HostileServer server(c.mode, stat);
+            FixtureServer server(stat ? Lines{"hostile", "--mode", c.mode, "--stat"}
+                                      : Lines{"hostile", "--mode", c.mode});
             const std::string snapshot = program.path() + c.mode + (stat ? "-stat" : "-list");
             const ChildResult scan =
-                runChild({QUARROW_CLI_PATH, "--program-dir", program.path(), "scan",
-                          "[server=127.0.0.1][port=" + std::to_string(server.port()) +
-                              "][mask=*.mp3][savefilename=" + snapshot + "]"},
-                         60s);
-            ASSERT_FALSE(scan.timedOut) << scan.err;
+                runCli({"--program-dir", program.path(), "scan",
+                        loopback(server.port()) + "[mask=*.mp3][savefilename=" + snapshot + "]"},
+                       60s);
             EXPECT_EQ(scan.exitCode, c.exitCode) << scan.out << scan.err;
             for (const std::string& text : c.said)
-                EXPECT_TRUE(contains(scan.out + scan.err, text)) << text << "\n"
-                                                                 << scan.out << scan.err;
+                EXPECT_THAT(scan.out + scan.err, testing::HasSubstr(text));
             if (c.files == 0) continue;
-            const ChildResult dump = runChild({QUARROW_CLI_PATH, "dump", snapshot + ".qrnet"});
-            EXPECT_EQ(fileLines(dump.out), c.files) << scan.out << scan.err;
+            EXPECT_EQ(dumped(snapshot + ".qrnet", 'F').size(), c.files);
         }
     }
 }
@@ -107,32 +67,24 @@ TEST(HostileServer, EveryWalkEndsAndClaimsOnlyWhatHappened) {
 TEST(HostileServer, KillAtAnyMomentLeavesOnlyCompleteFiles) {
     TempDir tree;
     TempDir program;
-    std::vector<TreeItem> items;
-    for (int folder = 0; folder < 200; ++folder)
-        for (int file = 0; file < 30; ++file)
-            items.push_back(
-                {"d" + std::to_string(folder) + "/f" + std::to_string(file) + ".mp3", ""});
-    makeTree(tree.path(), items);
+    makeTree(tree.path(), folderTree(200, 30));
     FtpServer server(tree.path());
     const std::string snapshot = program.path() + "killed";
     for (int moment = 0; moment < 10; ++moment) {
         SCOPED_TRACE("killed after " + std::to_string(moment * 40) + " ms");
-        ChildProcess scan({QUARROW_CLI_PATH, "--program-dir", program.path(), "scan",
-                           "[server=127.0.0.1][port=" + std::to_string(server.port()) +
-                               "][mask=*.mp3][savefilename=" + snapshot + "]"});
+        ChildProcess scan(
+            {QUARROW_CLI_PATH, "--program-dir", program.path(), "scan",
+             loopback(server.port()) + "[mask=*.mp3][savefilename=" + snapshot + "]"});
         const auto at = std::chrono::steady_clock::now() + std::chrono::milliseconds(moment * 40);
         scan.signalWhen(
             SIGKILL, [&] { return std::chrono::steady_clock::now() >= at; }, 10s);
         scan.wait();
-        std::vector<std::string> written = {snapshot + ".qrnet"};
+        Lines written = {snapshot + ".qrnet"};
         if (fs::exists(program.path() + "Session"))
             for (const auto& entry : fs::directory_iterator(program.path() + "Session"))
                 if (entry.path().extension() == ".qrsftp") written.push_back(entry.path().string());
-        for (const std::string& file : written) {
-            if (!fs::exists(file)) continue;
-            const ChildResult dump = runChild({QUARROW_CLI_PATH, "dump", file});
-            EXPECT_EQ(dump.exitCode, 0) << file << ": " << dump.err;
-        }
+        for (const std::string& file : written)
+            EXPECT_TRUE(!fs::exists(file) || runCli({"dump", file}).exitCode == 0) << file;
     }
 }
 

@@ -2,6 +2,7 @@
 // that lists one folder at a time, and a stop at any moment resumes to the same files.
 #include <csignal>
 #include <filesystem>
+#include <set>
 #include <thread>
 
 #include <gmock/gmock.h>
@@ -9,7 +10,6 @@
 #include "cli/ChildProcess.h"
 #include "engine/TestHelpers.h"
 #include "fixtures/FtpProxy.h"
-#include "platform/DateTimeText.h"
 #include "platform/FolderPrefetch.h"
 
 namespace quarrow::test {
@@ -32,9 +32,7 @@ protected:
             tree.push_back(
                 {"wide/w" + std::to_string(i) + "/s/t" + std::to_string(i) + ".mp3", "y"});
         makeTree(tree_.path(), tree);
-        FtpServerOptions slow;
-        slow.listDelaySeconds = 0.05;
-        server_ = std::make_unique<FtpServer>(tree_.path(), slow);
+        server_ = std::make_unique<FtpServer>(tree_.path(), slowListings(0.05));
     }
 
     // A program folder that lists `listings` folders at once and ignores "priv".
@@ -48,15 +46,7 @@ protected:
     }
     std::vector<std::string> scanArgs(const std::string& dir, int port = 0) const {
         return {QUARROW_CLI_PATH, "--program-dir", dir, "scan",
-                "[server=127.0.0.1][port=" + std::to_string(port ? port : server_->port()) +
-                    "][mask=*.mp3]"};
-    }
-    static std::string stamp() { return formatDate(std::time(nullptr)); }
-    static std::string snapshotOf(const std::string& dir) {
-        return dir + "Arhive/127.0.0.1_" + stamp() + ".qrnet";
-    }
-    static std::string resumeOf(const std::string& dir) {
-        return dir + "Session/127.0.0.1_" + stamp() + "_127.0.0.1_" + stamp() + ".qrsftp";
+                loopback(port ? port : server_->port()) + "[mask=*.mp3]"};
     }
     // `dump` without the moment the file was made.
     static Lines dumped(const std::string& file) {
@@ -76,10 +66,11 @@ TEST_F(InFlightWalkTest, GivesTheFilesOfTheOneAtATimeWalk) {
     ASSERT_EQ(runChild(scanArgs(one)).exitCode, 0);
     const ChildResult scan = runChild(scanArgs(many));
     ASSERT_EQ(scan.exitCode, 0) << scan.err;
-    EXPECT_EQ(dumped(snapshotOf(many)), dumped(snapshotOf(one)));
-    EXPECT_EQ(dumped(resumeOf(many)), dumped(resumeOf(one)));
-    EXPECT_THAT(dumped(snapshotOf(one)), testing::Contains("F\t/deep/d1/d2/d3/d4/d5/d6/d7/d8/d9/"
-                                                           "d10/d11/\tf11.mp3"));
+    EXPECT_EQ(dumped(todaysSnapshot(many)), dumped(todaysSnapshot(one)));
+    EXPECT_EQ(dumped(todaysResumeFile(many)), dumped(todaysResumeFile(one)));
+    EXPECT_THAT(dumped(todaysSnapshot(one)),
+                testing::Contains("F\t/deep/d1/d2/d3/d4/d5/d6/d7/d8/d9/"
+                                  "d10/d11/\tf11.mp3"));
 
     // A server that takes three connections from an address and turns the rest away, and one
     // whose first four connections (the walk's among them) drop in the middle of the walk.
@@ -92,7 +83,7 @@ TEST_F(InFlightWalkTest, GivesTheFilesOfTheOneAtATimeWalk) {
         const std::string dir = program(8, std::to_string(server->port()));
         const ChildResult proxied = runChild(scanArgs(dir, server->port()));
         ASSERT_EQ(proxied.exitCode, 0) << proxied.err;
-        EXPECT_EQ(dumped(snapshotOf(dir)), dumped(snapshotOf(one)));
+        EXPECT_EQ(dumped(todaysSnapshot(dir)), dumped(todaysSnapshot(one)));
     }
 }
 
@@ -102,7 +93,7 @@ TEST_F(InFlightWalkTest, AStopAtAnyMomentResumesToTheSameFiles) {
     const std::string whole = program(1);
     ASSERT_EQ(runChild(scanArgs(whole)).exitCode, 0);
     Lines expected;
-    for (const std::string& line : dumped(snapshotOf(whole)))
+    for (const std::string& line : dumped(todaysSnapshot(whole)))
         if (line.starts_with("F\t")) expected.push_back(line);
     for (const auto moment : {150ms, 400ms, 700ms}) {
         SCOPED_TRACE(moment.count());
@@ -115,23 +106,18 @@ TEST_F(InFlightWalkTest, AStopAtAnyMomentResumesToTheSameFiles) {
             SIGINT,
             [&] {
                 return std::chrono::steady_clock::now() - started > moment &&
-                       fs::exists(resumeOf(dir));
+                       fs::exists(todaysResumeFile(dir));
             },
             10s);
         const ChildResult ended = scan.wait();
         if (!stopped) continue;  // the walk was over first: nothing to resume
         ASSERT_EQ(ended.exitCode, 130) << ended.err;
         const std::string resumed = dir + "resumed.qrnet";
-        ASSERT_EQ(
-            runChild({QUARROW_CLI_PATH, "--program-dir", dir, "resume", resumeOf(dir), resumed})
-                .exitCode,
-            0);
-        Lines files;
+        ASSERT_EQ(runCliIn(dir, {"resume", todaysResumeFile(dir), resumed}).exitCode, 0);
+        std::set<std::string> files;
         for (const std::string& line : dumped(resumed))
-            if (line.starts_with("F\t")) files.push_back(line);
+            if (line.starts_with("F\t")) files.insert(line);
         // The folder under way at the stop is listed again, so its files may come twice.
-        std::sort(files.begin(), files.end());
-        files.erase(std::unique(files.begin(), files.end()), files.end());
         EXPECT_THAT(files, testing::UnorderedElementsAreArray(expected));
     }
 }

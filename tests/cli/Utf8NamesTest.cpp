@@ -8,7 +8,6 @@
 #include "cli/ChildProcess.h"
 #include "engine/TestHelpers.h"
 #include "platform/Cp1251.h"
-#include "platform/DateTimeText.h"
 #include "platform/ServerNames.h"
 
 namespace quarrow::test {
@@ -16,6 +15,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using testing::AllOf;
+using testing::ElementsAre;
 using testing::HasSubstr;
 using testing::UnorderedElementsAreArray;
 
@@ -72,9 +73,7 @@ TEST(Utf8Names, PathsGoBackAsTheServersOwnBytes) {
 class Utf8TreeTest : public testing::Test {
 protected:
     void SetUp() override {
-        fs::create_directories(dir() + "TXT");
-        for (const auto& entry : fs::directory_iterator(QUARROW_DATA_DIR "/TXT"))
-            fs::copy_file(entry.path(), dir() + "TXT/" + entry.path().filename().string());
+        copyLanguageFiles(dir());
         std::vector<TreeItem> tree = {{"\xCC\xF3\xE7\xFB\xEA\xE0/\xEF\xE5\xF1\xED\xFF.mp3", "1"},
                                       {"Фильмы/кино.mp3", "22"},
                                       {"Фильмы/Новое/песня.mp3", "333"},
@@ -85,34 +84,20 @@ protected:
         for (int i = 0; i < 8; ++i)  // a slow tail, for a stop halfway
             tree.push_back({"Фильмы/Новое/часть " + std::to_string(i) + "/f.mp3", "x"});
         makeTree(tree_.path(), tree);
-        FtpServerOptions options;
-        options.listDelaySeconds = 0.1;
-        server_ = std::make_unique<FtpServer>(tree_.path(), options);
+        server_ = std::make_unique<FtpServer>(tree_.path(), slowListings(0.1));
     }
     std::string dir() const { return program_.path(); }
-    std::string port() const { return std::to_string(server_->port()); }
-    ChildResult cli(Lines args) const {
-        args.insert(args.begin(), {QUARROW_CLI_PATH, "--program-dir", dir()});
-        const ChildResult result = runChild(args);
-        EXPECT_FALSE(result.timedOut) << result.err;
-        return result;
-    }
-    Lines dumped(const std::string& file, char tag) const {
-        Lines found;
-        for (const std::string& line : splitLines(cli({"dump", file}).out))
-            if (line.starts_with(std::string(1, tag) + "\t")) found.push_back(line.substr(2));
-        return found;
-    }
+    ChildResult cli(const Lines& args) const { return runCliIn(dir(), args); }
     Lines expectedFiles() const {
-        Lines files = {"/Музыка/\tпесня.mp3",
-                       "/Фильмы/\tкино.mp3",
-                       "/Фильмы/Новое/\tпесня.mp3",
-                       "/漢字/\tПесня 歌.mp3",
-                       "/丨/\ta.mp3",
-                       "/丸/\tb.mp3",
-                       "/\t🎵.mp3"};
+        Lines files = {"/Музыка/песня.mp3",
+                       "/Фильмы/кино.mp3",
+                       "/Фильмы/Новое/песня.mp3",
+                       "/漢字/Песня 歌.mp3",
+                       "/丨/a.mp3",
+                       "/丸/b.mp3",
+                       "/🎵.mp3"};
         for (int i = 0; i < 8; ++i)
-            files.push_back("/Фильмы/Новое/часть " + std::to_string(i) + "/\tf.mp3");
+            files.push_back("/Фильмы/Новое/часть " + std::to_string(i) + "/f.mp3");
         return files;
     }
 
@@ -121,38 +106,38 @@ protected:
     std::unique_ptr<FtpServer> server_;
 };
 
+// Stopped by SIGINT halfway, the scan leaves complete files and no work file; a fresh session
+// that has listed nothing yet resumes it.
 TEST_F(Utf8TreeTest, ScanDumpSearchAndResumeShowTheRightCharacters) {
-    const std::string today = formatDate(std::time(nullptr));
-    const std::string snapshot = dir() + "Arhive/127.0.0.1_" + today + ".qrnet";
-    const std::string resume =
-        dir() + "Session/127.0.0.1_" + today + "_127.0.0.1_" + today + ".qrsftp";
-    // Stopped halfway, then resumed by a fresh session that has listed nothing yet; one
-    // listing at a time, so the stop comes halfway.
-    ASSERT_TRUE(writeFileAtomic(dir() + "quarrow.ini", dir() + "ini.new",
-                                "[Connection]\r\nParallelListings=1\r\n"));
+    const std::string snapshot = todaysSnapshot(dir()), resume = todaysResumeFile(dir());
+    // One listing at a time, so the stop comes halfway.
+    writeRaw(dir() + "quarrow.ini", "[Connection]\r\nParallelListings=1\r\n");
     ChildProcess scan({QUARROW_CLI_PATH, "--program-dir", dir(), "scan",
-                       "[server=127.0.0.1][port=" + port() + "][mask=*.mp3]"});
+                       loopback(server_->port()) + "[mask=*.mp3]"});
     ASSERT_TRUE(scan.signalWhen(
         SIGINT, [&] { return fs::exists(resume) && dumped(snapshot, 'F').size() >= 4; }, 20s));
     ASSERT_EQ(scan.wait().exitCode, 130);
     ASSERT_LT(dumped(snapshot, 'F').size(), expectedFiles().size()) << "stopped too late";
+    for (const char* folder : {"Arhive", "Session"})
+        for (const auto& entry : fs::directory_iterator(dir() + folder))
+            EXPECT_FALSE(entry.path().string().ends_with("tmp")) << entry.path();
     const std::string resumed = dir() + "Arhive/resumed.qrnet";
     ASSERT_EQ(cli({"resume", resume, resumed}).exitCode, 0);
+    // The folder being listed at the stop is listed again, so it may appear twice.
     Lines files = dumped(resumed, 'F');
     std::sort(files.begin(), files.end());
     files.erase(std::unique(files.begin(), files.end()), files.end());
     EXPECT_THAT(files, UnorderedElementsAreArray(expectedFiles()));
 
     // A Cyrillic query finds the Windows-1251 and the UTF-8 names alike.
-    const std::string found = cli({"search", resumed, "--", "песня"}).out;
-    EXPECT_THAT(found, HasSubstr(R"("files": ["Песня 歌.mp3", "песня.mp3", "песня.mp3"])"))
-        << found;
+    EXPECT_THAT(cli({"search", resumed, "--", "песня"}).out,
+                HasSubstr(R"("files": ["Песня 歌.mp3", "песня.mp3", "песня.mp3"])"));
 }
 
 TEST_F(Utf8TreeTest, WatchCheckAndDownloadUseTheServersBytes) {
     ASSERT_EQ(cli({"watch", "add",
-                   "[server=127.0.0.1][port=" + port() + "][path=/][mask=*.MP3][subfolders]" +
-                       "[savename=" + dir() + "result][savetype=1]"})
+                   loopback(server_->port()) + "[path=/][mask=*.MP3][subfolders][savename=" +
+                       dir() + "result][savetype=1]"})
                   .exitCode,
               0);
     const ChildResult checked = cli({"watch", "check", "0"});
@@ -160,19 +145,25 @@ TEST_F(Utf8TreeTest, WatchCheckAndDownloadUseTheServersBytes) {
     EXPECT_THAT(checked.out, HasSubstr("\"files\": 15"));
     EXPECT_THAT(checked.out, HasSubstr("\"url\": \"ftp://127.0.0.1/漢字/Песня 歌.mp3\""));
     // The result file is Windows-1251 where the names have codes there.
-    std::string result;
-    ASSERT_TRUE(readWholeFile(dir() + "result.txt", result));
-    EXPECT_THAT(result, HasSubstr("ftp://127.0.0.1/\xD4\xE8\xEB\xFC\xEC\xFB/\xEA\xE8\xED\xEE.mp3"));
+    EXPECT_THAT(bytesOf(dir() + "result.txt").value_or(""),
+                HasSubstr("ftp://127.0.0.1/\xD4\xE8\xEB\xFC\xEC\xFB/\xEA\xE8\xED\xEE.mp3"));
 
-    const ChildResult got =
-        cli({"download", "0", "/Фильмы/кино.mp3", "/Музыка/песня.mp3", "/漢字/Песня 歌.mp3"});
-    EXPECT_EQ(got.exitCode, 0) << got.out << got.err;
+    // Fetched with the entry's login, one JSON line each; one missing file makes exit 1.
+    const ChildResult got = cli({"download", "0", "/Фильмы/кино.mp3", "/gone.mp3",
+                                 "/Музыка/песня.mp3", "/漢字/Песня 歌.mp3"});
+    EXPECT_EQ(got.exitCode, 1) << got.err;
+    EXPECT_THAT(splitLines(got.out),
+                ElementsAre(AllOf(HasSubstr("\"path\": \"/Фильмы/кино.mp3\", \"local\": \"" +
+                                            dir() + "Downloads/кино.mp3\", \"bytes\": 2"),
+                                  HasSubstr("\"ok\": true")),
+                            AllOf(HasSubstr("Cannot files gone.mp3."), HasSubstr("\"ok\": false")),
+                            HasSubstr("\"ok\": true"), HasSubstr("\"ok\": true")));
     for (const auto& [name, content] :
          {std::pair{"кино.mp3", "22"}, {"песня.mp3", "1"}, {"Песня 歌.mp3", "4444"}}) {
-        std::string bytes;
-        EXPECT_TRUE(readWholeFile(dir() + "Downloads/" + utf8ToCp1251(name), bytes)) << name;
-        EXPECT_EQ(bytes, content) << name;
+        EXPECT_EQ(bytesOf(dir() + "Downloads/" + utf8ToCp1251(name)), content) << name;
     }
+    EXPECT_EQ(cli({"download", "0", "relative.mp3"}).exitCode, 2);
+    EXPECT_EQ(cli({"download", "7", "/a.mp3"}).exitCode, 2);
 }
 
 }  // namespace

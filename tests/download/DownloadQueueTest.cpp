@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <unistd.h>
 
 #include "download/DownloadQueue.h"
@@ -55,11 +56,7 @@ protected:
     }
 
     TempDir tree, local;
-    FtpServer server{tree.path(), [] {
-                         FtpServerOptions options;
-                         options.listDelaySeconds = 0.2;
-                         return options;
-                     }()};
+    FtpServer server{tree.path(), slowListings(0.2)};
     EngineContext engine;
     DownloadQueue queue{engine, nullptr};
 };
@@ -77,20 +74,16 @@ TEST_F(DownloadQueueTest, QueuedFilesArriveInTurnAndAMissingOneIsCountedAsFailed
     EXPECT_FALSE(fileExists(local.path() + "gone.mp3"));
     const auto outcomes = queue.takeOutcomes();
     ASSERT_EQ(outcomes.size(), 3u);
-    EXPECT_EQ((std::vector<bool>{outcomes[0].ok, outcomes[1].ok, outcomes[2].ok}),
-              (std::vector<bool>{true, false, true}));
+    EXPECT_TRUE(outcomes[0].ok && !outcomes[1].ok && outcomes[2].ok);
     EXPECT_EQ(outcomes[1].status, "Cannot files gone.mp3.");
     EXPECT_EQ(outcomes[2].bytes, 10u);
     EXPECT_TRUE(labels.back().starts_with(kLoaded + "2" + kFileOf + "3")) << labels.back();
-    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](const std::string& l) {
-        return l.ends_with("3" + kFileOf + "3");
-    })) << "no counter line of the third file";
+    EXPECT_THAT(labels, testing::Contains(testing::EndsWith("3" + kFileOf + "3")))
+        << "no counter line of the third file";
 }
 
-// A failed download leaves no file that looks complete, an older file of the same name stays
-// until a new copy is whole, a full disk ends the item as failed, names that are no plain
-// file name fail without a transfer, and the next item starts. A folder named like the file
-// does not cut the remote folder short.
+// A failed download (a full disk, a name that is no plain file name) leaves no part and keeps an
+// older file of that name; the next item starts; a folder named like the file is no cut.
 TEST_F(DownloadQueueTest, FailuresKeepTheOldFileAndLeaveNoPart) {
     ASSERT_TRUE(writeFileAtomic(local.path() + "two.mp3", local.path() + "t", "old copy"));
     ASSERT_EQ(::symlink("/dev/full", (local.path() + "two.mp3.part").c_str()), 0);

@@ -1,13 +1,10 @@
 // Damaged and odd stored files: every reader refuses them with a message and never crashes,
 // blocks or reads without bound; quarrow-cli then exits 1 naming the file.
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <zlib.h>
 
 #include <cstdint>
 #include <filesystem>
-#include <string>
-#include <vector>
 
 #include "archive/LoadArchives.h"
 #include "cli/ChildProcess.h"
@@ -15,13 +12,11 @@
 #include "engine/SnapshotContainer.h"
 #include "engine/SnapshotFile.h"
 #include "engine/TestHelpers.h"
-#include "fixtures/TempDir.h"
 
-namespace quarrow {
+namespace quarrow::test {
 namespace {
 
 using namespace std::string_literals;
-using test::toList;
 
 struct Row {
     std::string label;
@@ -35,39 +30,24 @@ std::string withU32(std::string file, std::size_t at, std::uint32_t value) {
     return file;
 }
 
-// A zlib stream of `size` zero bytes, deflated a slice at a time.
-std::string deflateZeros(std::size_t size) {
-    z_stream z{};
-    deflateInit(&z, Z_BEST_COMPRESSION);
-    std::string zeros(1 << 20, '\0'), out;
-    char chunk[1 << 16];
-    for (int flush = Z_NO_FLUSH; flush != Z_FINISH;) {
-        const std::size_t slice = std::min(size, zeros.size());
-        size -= slice;
-        flush = size == 0 ? Z_FINISH : Z_NO_FLUSH;
-        z.next_in = reinterpret_cast<Bytef*>(zeros.data());
-        z.avail_in = static_cast<uInt>(slice);
-        do {
-            z.next_out = reinterpret_cast<Bytef*>(chunk);
-            z.avail_out = sizeof chunk;
-            deflate(&z, flush);
-            out.append(chunk, sizeof chunk - z.avail_out);
-        } while (z.avail_out == 0);
-    }
-    deflateEnd(&z);
-    return out;
-}
-
 // A container stating `length` bytes around a stream that inflates to 64 MiB.
 std::string zeroBomb(std::uint32_t length) {
-    static const std::string stream = deflateZeros(64 << 20);
+    static const std::string stream = [] {
+        const std::string zeros(64 << 20, '\0');
+        std::string out(compressBound(zeros.size()), '\0');
+        uLongf size = out.size();
+        compress2(reinterpret_cast<Bytef*>(out.data()), &size,
+                  reinterpret_cast<const Bytef*>(zeros.data()), zeros.size(), Z_BEST_COMPRESSION);
+        out.resize(size);
+        return out;
+    }();
     return withU32("\x01\0\0\0\x01\0\0\0bRRRR"s + stream, 9, length);
 }
 
 class DamagedFiles : public testing::Test {
 protected:
     std::string write(const std::string& name, const std::string& bytes) {
-        test::writeRaw(dir.path() + name, bytes);
+        writeRaw(dir.path() + name, bytes);
         return dir.path() + name;
     }
     // A cut at every offset and a flipped byte at every offset; `firstSure` is where a flip
@@ -91,16 +71,20 @@ protected:
             rows.push_back({odd, dir.path() + odd, true, "not a regular file"});
     }
 
-    test::TempDir dir;
+    TempDir dir;
 };
 
 TEST_F(DamagedFiles, SnapshotReadersRefuseEveryDamageWithAMessage) {
-    const std::vector<std::string> header = {"Data ftp://h//", "t", "n", "h", "*.*"};
+    const Lines header = {"Data ftp://h//", "t", "n", "h", "*.*"};
     const std::string content =
         buildSnapshotContent(header, toList({"/a\tb\\c/", "0"}), toList({"tab\tname", "x"}));
     const std::string good = packSnapshot("s.qrnet", content);  // R at 15, stream from 19
     const auto with = [&](std::size_t at, std::uint32_t value) { return withU32(good, at, value); };
     const auto R = static_cast<std::uint32_t>(content.size());
+    const auto snapshot = [&](const std::string& name, const Lines& dirs, const Lines& names) {
+        return write(name,
+                     packSnapshot("s", buildSnapshotContent(header, toList(dirs), toList(names))));
+    };
     std::vector<Row> rows = {
         {"entry count 0", write("count0.qrnet", with(0, 0)), true, "entry count is 0"},
         {"name length", write("name.qrnet", with(4, 0xFFFFFFF0u)), true, "runs past the end"},
@@ -109,6 +93,9 @@ TEST_F(DamagedFiles, SnapshotReadersRefuseEveryDamageWithAMessage) {
         {"length R+1", write("more.qrnet", with(15, R + 1)), true, "not the stated"},
         {"length R-1", write("less.qrnet", with(15, R - 1)), true, "more than the stated"},
         {"zlib bomb", write("bomb.qrnet", zeroBomb(1 << 20)), true, "more than the stated"},
+        {"fewer names", snapshot("fewer.qrnet", {"/", "0"}, {"x"}), true, "snapshot damaged: "},
+        {"forward reference", snapshot("forward.qrnet", {"/", "2", "/b/"}, {"x", "y", "z"}), true,
+         "snapshot damaged: "},
     };
     mutate(rows, good, ".qrnet", 19, "snapshot damaged");
     for (std::size_t at = 0; at < content.size(); ++at) {
@@ -139,16 +126,29 @@ TEST_F(DamagedFiles, SnapshotReadersRefuseEveryDamageWithAMessage) {
         EXPECT_EQ(loaded.error.empty(), ok) << row.label << ": " << loaded.error;
         EXPECT_TRUE(ok || loaded.error.find(row.path) != std::string::npos) << loaded.error;
     }
+    // Bytes after the three blocks are no damage.
+    SnapshotData data;
+    EXPECT_TRUE(
+        readSnapshotFile(write("extra.qrnet", packSnapshot("s", content + "x")), data, nullptr));
 }
 
 TEST_F(DamagedFiles, ResumeReaderRefusesEveryDamageWithAMessage) {
+    const Lines header = {"st", "h", "/", "*.*", "/a/", "u", "p", "21", "END_MainFtp_"};
+    const auto resume = [&](const std::string& name, Lines lines, const Lines& dirs,
+                            const Lines& names) {
+        return write(
+            name, buildResumeFile({std::move(lines), {"/", "/a/"}, toList(dirs), toList(names)}));
+    };
     const std::string good =
-        buildResumeFile({{"st", "h", "/", "*.*", "/a/", "u", "p", "21", "END_MainFtp_"},
-                         {"/", "/a/"},
-                         toList({"/a/", "0"}),
-                         toList({"1.txt", "2.txt"})});
+        *bytesOf(resume("good.qrsftp", header, {"/a/", "0"}, {"1.txt", "2.txt"}));
+    const std::string kind = "resume file damaged: ";
     std::vector<Row> rows = {
-        {"length 2 GiB", write("2g.qrsftp", "\x04\xFF\xFF\xFF\x7F"s + good), true, "block"}};
+        {"length 2 GiB", write("2g.qrsftp", "\x04\xFF\xFF\xFF\x7F"s + good), true, "block"},
+        {"short header", resume("short.qrsftp", {"st", "h", "/", "*.*"}, {"/a/"}, {"1"}), true,
+         kind},
+        {"fewer names", resume("fewer.qrsftp", header, {"/a/", "0"}, {"1"}), true, kind},
+        {"forward reference",
+         resume("forward.qrsftp", header, {"/a/", "2", "/b/"}, {"1", "2", "3"}), true, kind}};
     mutate(rows, good, ".qrsftp", good.size(), "resume file damaged");
     oddPaths(rows);
     for (const Row& row : rows) {
@@ -164,9 +164,18 @@ TEST_F(DamagedFiles, ResumeReaderRefusesEveryDamageWithAMessage) {
         } else {
             EXPECT_TRUE(!error.empty() && error.find(row.expect) != std::string::npos)
                 << row.label << ": " << error;
-            EXPECT_EQ(data.dirQueue, std::vector<std::string>{"kept"}) << row.label;
+            EXPECT_EQ(data.dirQueue, Lines{"kept"}) << row.label;
         }
     }
+    ResumeData data;
+    data.dirQueue = {"kept"};
+    EXPECT_EQ(readResumeFile(dir.path() + "none.qrsftp", false, data, nullptr),
+              ResumeReadResult::Missing);
+    EXPECT_EQ(data.dirQueue, Lines{"kept"});
+    // Reading the header only never looks at the damage further on.
+    const std::string cut = write("cut.qrsftp", good.substr(0, good.size() - 4));
+    EXPECT_EQ(readResumeFile(cut, true, data, nullptr), ResumeReadResult::Ok);
+    EXPECT_EQ(data.header, header);
 }
 
 TEST_F(DamagedFiles, CliExitsOneNamingTheFileAndEscapesFields) {
@@ -202,7 +211,7 @@ TEST_F(DamagedFiles, CliExitsOneNamingTheFileAndEscapesFields) {
 #endif
     };
     for (const Run& run : runs) {
-        const test::ChildResult result = test::runChild(run.args);
+        const ChildResult result = runChild(run.args);
         EXPECT_EQ(result.exitCode, run.exitCode) << run.args.back() << ": " << result.err;
         EXPECT_TRUE(run.out.empty() ? result.out.empty() : result.out.starts_with(run.out))
             << result.out;
@@ -211,4 +220,4 @@ TEST_F(DamagedFiles, CliExitsOneNamingTheFileAndEscapesFields) {
 }
 
 }  // namespace
-}  // namespace quarrow
+}  // namespace quarrow::test

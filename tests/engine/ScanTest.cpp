@@ -19,7 +19,6 @@
 #include "engine/TestHelpers.h"
 #include "engine/Translate.h"
 #include "fixtures/FtpProxy.h"
-#include "fixtures/SilentServer.h"
 #include "platform/DateTimeText.h"
 #include "platform/FtpSession.h"
 
@@ -42,11 +41,8 @@ protected:
     ScanFixture() {
         CreateDataFolders(program.path());
         context = std::make_unique<EngineContext>(program.path());
-        LanguageFile english;
-        EXPECT_TRUE(english.load(QUARROW_DATA_DIR "/TXT/Engl.lng"));
-        ThreadTexts texts;
-        readThreadTexts(english, texts);
-        context->setTexts(texts);
+        context->setTexts(LoadThreadTexts(QUARROW_DATA_DIR "/TXT/Engl.lng"));
+        EXPECT_FALSE(context->Texts()->infojointnohost.empty()) << "no English texts";
         // Faults are simulated on loopback, where nothing takes long: short waits keep each cheap.
         context->SessionOptions.timeouts.responseSeconds = 2;
         context->SessionOptions.timeouts.acceptSeconds = 2;
@@ -76,18 +72,6 @@ protected:
         TMonDirThread::Create(*context, number, false);
         return job;
     }
-    // Adds a job that continues `resumeFile`, writing `snapshotBase` + ".qrnet".
-    std::shared_ptr<TFtpMain> resumeScan(const std::string& resumeFile,
-                                         const std::string& snapshotBase) {
-        const int number = context->Jobs.add();
-        auto job = context->Jobs.at(number);
-        ResumeChoice choice{resumeFile, snapshotBase + ".qrnet", "Quarrowbrisk"};
-        std::string error;
-        EXPECT_EQ(FillJobFromResume(*context, *job, choice, error), ResumeFillResult::Filled)
-            << error;
-        TMonDirThread::Create(*context, number, true);
-        return job;
-    }
     // Closes the page of job `number` as the window does, sleeping briefly while it waits.
     void closePage(int number, bool lastPage) {
         ClosePage(*context, number, lastPage,
@@ -98,9 +82,6 @@ protected:
         if (!waitUntil([&] { return !context->workersRunning(); }, limit)) return false;
         context->waitForWorkers();
         return true;
-    }
-    static std::string serverDescription(const FtpServer& server) {
-        return "[server=127.0.0.1][port=" + std::to_string(server.port()) + "]";
     }
     // The key that saves the snapshot as `name` + ".qrnet" in the archive folder.
     std::string savedAs(const std::string& name) const {
@@ -141,15 +122,8 @@ const std::vector<TreeItem> kTree = {
 
 // A tree of `count` folders holding `files` files each, served with every listing delayed.
 std::unique_ptr<FtpServer> slowServer(const TempDir& root, int count, double delay, int files = 1) {
-    std::vector<TreeItem> items;
-    for (int i = 0; i < count; ++i)
-        for (int f = 0; f < files; ++f)
-            items.push_back(
-                {"d" + std::to_string(10 + i) + "/f" + std::to_string(f) + ".mp3", "x"});
-    makeTree(root.path(), items);
-    FtpServerOptions slow;
-    slow.listDelaySeconds = delay;
-    return std::make_unique<FtpServer>(root.path(), slow);
+    makeTree(root.path(), folderTree(count, files));
+    return std::make_unique<FtpServer>(root.path(), slowListings(delay));
 }
 
 class ScanTest : public ScanFixture {
@@ -165,11 +139,11 @@ TEST_F(ScanTest, WalksDepthFirstAndWritesSnapshotResumeAndExportByteForByte) {
     FtpServer server(tree.path());
     context->setCommentLines({"first comment", "second"});
     const std::string exportBase = program.path() + "Arhive/export";
-    const auto job = startScan(
-        serverDescription(server) + "[mask=*.mp3][user=user][password=secret]", [&](TFtpMain& j) {
-            j.SaveFileName = exportBase;
-            j.TextExport = 1;
-        });
+    const auto job = startScan(loopback(server.port()) + "[mask=*.mp3][user=user][password=secret]",
+                               [&](TFtpMain& j) {
+                                   j.SaveFileName = exportBase;
+                                   j.TextExport = 1;
+                               });
     ASSERT_TRUE(waitForScans());
 
     EXPECT_EQ(job->Outcome.load(), WalkOutcome::Walked);
@@ -216,7 +190,7 @@ TEST_F(ScanTest, WalksDepthFirstAndWritesSnapshotResumeAndExportByteForByte) {
 TEST_F(ScanTest, OtherStartsOnTheSameTree) {
     FtpServer server(tree.path());
     const auto scan = [&](const std::string& keys) {
-        const auto job = startScan(serverDescription(server) + keys);
+        const auto job = startScan(loopback(server.port()) + keys);
         EXPECT_TRUE(waitForScans()) << keys;
         return job;
     };
@@ -236,7 +210,7 @@ TEST_F(ScanTest, OtherStartsOnTheSameTree) {
 
 TEST_F(ScanTest, ResumedScanListsTheRecordedFolderAgainAndGoesOn) {
     FtpServer server(tree.path());
-    const auto first = startScan(serverDescription(server) + "[mask=*.mp3]");
+    const auto first = startScan(loopback(server.port()) + "[mask=*.mp3]");
     ASSERT_TRUE(waitForScans());
 
     // Rewind the finished scan's resume file to the moment "/Alpha/Deep/" had been listed.
@@ -247,7 +221,13 @@ TEST_F(ScanTest, ResumedScanListsTheRecordedFolderAgainAndGoesOn) {
     const std::string rewound = program.path() + "Session/rewound.qrsftp";
     ASSERT_TRUE(writeFileAtomic(rewound, rewound + "tmp", buildResumeFile(resume)));
 
-    const auto resumed = resumeScan(rewound, program.path() + "Arhive/continued");
+    const int number = context->Jobs.add();
+    const auto resumed = context->Jobs.at(number);
+    ResumeChoice choice{rewound, program.path() + "Arhive/continued.qrnet", "Quarrowbrisk"};
+    std::string error;
+    ASSERT_EQ(FillJobFromResume(*context, *resumed, choice, error), ResumeFillResult::Filled)
+        << error;
+    TMonDirThread::Create(*context, number, true);
     ASSERT_TRUE(waitForScans());
     EXPECT_EQ(resumed->StartStamp, first->StartStamp + "_Ses");
     EXPECT_EQ(listsOf(*resumed).names, (Lines{"zz.mp3", "one.mp3", "two.mp3", "three.mp3",
@@ -264,7 +244,7 @@ TEST_F(ScanTest, ResumedScanListsTheRecordedFolderAgainAndGoesOn) {
 TEST_F(ScanTest, ClosingThePageStopsTheWalkAndNothingIsWrittenAfterwards) {
     TempDir slowTree;
     const auto server = slowServer(slowTree, 20, 0.3);
-    const auto job = startScan(serverDescription(*server));
+    const auto job = startScan(loopback(server->port()));
     context->Jobs.add();
     ASSERT_TRUE(
         waitUntil([&] { return fileExists(resumePath(*job)) && job->DirIndex.load() >= 3; }));
@@ -282,7 +262,7 @@ TEST_F(ScanTest, ClosingThePageStopsTheWalkAndNothingIsWrittenAfterwards) {
 
 TEST_F(ScanTest, ClosingThePageEndsAConnectToAServerThatNeverAnswers) {
     SilentServer silent;
-    const auto job = startScan("[server=127.0.0.1][port=" + std::to_string(silent.port()) + "]");
+    const auto job = startScan(loopback(silent.port()));
     ASSERT_TRUE(waitUntil([&] {
         std::lock_guard lock(job->Lock);
         return job->InetHandle != nullptr;
@@ -300,7 +280,7 @@ TEST_F(ScanTest, NamesWithLineBreaksNeverBreakTheParallelLists) {
                           {"sub\nfolder/inner.mp3", "x"},
                           {"last.mp3", "x"}});
     FtpServer server(odd.path());
-    const auto job = startScan(serverDescription(server));
+    const auto job = startScan(loopback(server.port()));
     ASSERT_TRUE(waitForScans());
 
     const Lines names = listsOf(*job).names;
@@ -388,7 +368,7 @@ TEST_F(ScanFaultTest, EveryPassingFaultLeavesTheResultsOfAnUndisturbedWalk) {
             items.push_back({f + name, f});
     makeTree(tree.path(), items);
     FtpServer server(tree.path());
-    const auto undisturbed = startScan(serverDescription(server));
+    const auto undisturbed = startScan(loopback(server.port()));
     ASSERT_TRUE(waitForScans());
     ASSERT_TRUE(undisturbed->walkComplete());
     const auto results = [](const TFtpMain& job) {
@@ -397,31 +377,26 @@ TEST_F(ScanFaultTest, EveryPassingFaultLeavesTheResultsOfAnUndisturbedWalk) {
     };
     const auto expected = results(*undisturbed);
     ASSERT_EQ(expected.second.size(), 36u);
-    const auto fault = [](auto set) {
-        FtpProxyOptions o;
-        set(o);
-        return o;
-    };
     const struct {
         const char* name;
-        FtpProxyOptions fault;
+        void (*fault)(FtpProxyOptions&);
         bool goesPassive;
     } rows[] = {
-        {"nat-drops", fault([](auto& o) { o.silentActive = true; }), true},
-        {"nat-no-stat", fault([](auto& o) { o.dropActive = o.refuseStat = true; }), true},
-        {"transfer-fails", fault([](auto& o) { o.refuseStat = true, o.failTransfer = 4; }), false},
-        {"silent", fault([](auto& o) { o.silentAfter = 14, o.faultyConnections = 1; }), false},
-        {"cut", fault([](auto& o) { o.cutAfter = 14, o.faultyConnections = 1; }), false},
-        {"cut-listing", fault([](auto& o) { o.refuseStat = true, o.cutAfter = 14; }), false},
+        {"nat-drops", [](auto& o) { o.silentActive = true; }, true},
+        {"nat-no-stat", [](auto& o) { o.dropActive = o.refuseStat = true; }, true},
+        {"transfer-fails", [](auto& o) { o.refuseStat = true, o.failTransfer = 4; }, false},
+        {"silent", [](auto& o) { o.silentAfter = 14, o.faultyConnections = 1; }, false},
+        {"cut", [](auto& o) { o.cutAfter = 14, o.faultyConnections = 1; }, false},
+        {"cut-listing", [](auto& o) { o.refuseStat = true, o.cutAfter = 14; }, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         TempDir logs;
-        FtpProxyOptions options = row.fault;
+        FtpProxyOptions options;
+        row.fault(options);
         options.log = logs.path() + "commands.log";
         FtpProxy proxy(server.port(), options);
-        const auto job = startScan("[server=127.0.0.1][port=" + std::to_string(proxy.port()) + "]" +
-                                   savedAs(row.name));
+        const auto job = startScan(loopback(proxy.port()) + savedAs(row.name));
         ASSERT_TRUE(waitForScans(std::chrono::seconds(60)));
         EXPECT_TRUE(job->walkComplete()) << job->statusText();
         EXPECT_EQ(results(*job), expected);

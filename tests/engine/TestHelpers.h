@@ -1,6 +1,6 @@
 #pragma once
 
-// What the core suites share: GoogleTest, temporary folders and the FTP server fixture, arena
+// What the core suites share: GoogleTest, temporary folders and the server fixtures, arena
 // lists as vectors, file bytes, waiting, clocks, a counting notifier.
 
 #include <gtest/gtest.h>
@@ -17,9 +17,11 @@
 #include <vector>
 
 #include "engine/Notifier.h"
+#include "fixtures/FixtureProcess.h"
 #include "fixtures/FtpServer.h"
 #include "fixtures/TempDir.h"
 #include "platform/FileSystem.h"
+#include "platform/FtpEntry.h"
 #include "platform/StringList.h"
 #include "platform/TextLines.h"
 
@@ -38,6 +40,35 @@ inline Lines linesOf(const StringList& list) {
     Lines lines;
     for (std::size_t i = 0; i < list.size(); ++i) lines.emplace_back(list[i]);
     return lines;
+}
+
+// The names of listed entries, in the listing's order.
+inline Lines namesOf(const std::vector<FtpEntry>& entries) {
+    Lines names;
+    for (const FtpEntry& entry : entries) names.push_back(entry.name);
+    return names;
+}
+
+// The keys that point a scan or a watch entry at the loopback server on `port`.
+inline std::string loopback(int port) {
+    return "[server=127.0.0.1][port=" + std::to_string(port) + "]";
+}
+
+// `folders` folders "dNN" (from "d10" on, so they sort as made) of `files` files "fN.mp3".
+inline std::vector<TreeItem> folderTree(int folders, int files = 1) {
+    std::vector<TreeItem> items;
+    for (int d = 0; d < folders; ++d)
+        for (int f = 0; f < files; ++f)
+            items.push_back(
+                {"d" + std::to_string(10 + d) + "/f" + std::to_string(f) + ".mp3", "x"});
+    return items;
+}
+
+// A test server whose every listing waits `seconds` before it answers.
+inline FtpServerOptions slowListings(double seconds) {
+    FtpServerOptions options;
+    options.listDelaySeconds = seconds;
+    return options;
 }
 
 // Polls `condition` for up to `limit`; false when it never held.
@@ -92,20 +123,14 @@ public:
 };
 
 // The process's time zone set to `zone` for the object's life.
-class ScopedTimeZone {
-public:
+struct ScopedTimeZone {
     explicit ScopedTimeZone(const char* zone) { set(zone); }
-    ~ScopedTimeZone() { set(saved_ ? saved_->c_str() : nullptr); }
-    ScopedTimeZone(const ScopedTimeZone&) = delete;
-    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
-
+    ~ScopedTimeZone() { set(saved ? saved->c_str() : nullptr); }
     static void set(const char* zone) {
         zone ? ::setenv("TZ", zone, 1) : ::unsetenv("TZ");
         ::tzset();
     }
-
-private:
-    std::optional<std::string> saved_ =
+    const std::optional<std::string> saved =
         std::getenv("TZ") ? std::optional<std::string>(std::getenv("TZ")) : std::nullopt;
 };
 

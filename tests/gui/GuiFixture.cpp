@@ -31,12 +31,6 @@ ProgramFolder::ProgramFolder(bool languages) {
     }
 }
 
-std::optional<std::string> ProgramFolder::bytes(const char* relative) const {
-    std::string content;
-    if (!readWholeFile(path() + relative, content)) return std::nullopt;
-    return content;
-}
-
 void ProgramFolder::write(const char* relative, const std::vector<std::string>& lines) const {
     const std::string file = path() + relative;
     makeDirectories(file.substr(0, file.rfind('/')));
@@ -83,11 +77,8 @@ QString Window::notice() {
 }
 
 TreeServer::TreeServer(int folders, int filesEach, double listSeconds)
-    : names(mp3Tree(tree.path(), folders, filesEach)), server(tree.path(), [listSeconds] {
-          FtpServerOptions options;
-          options.listDelaySeconds = listSeconds;
-          return options;
-      }()) {}
+    : names(mp3Tree(tree.path(), folders, filesEach)),
+      server(tree.path(), slowListings(listSeconds)) {}
 
 QStringList itemTexts(VirtualListView* list) {
     QStringList rows;

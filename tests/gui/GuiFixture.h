@@ -17,8 +17,7 @@
 
 #include "GuiSuites.h"
 #include "engine/TFtpMain.h"
-#include "fixtures/FtpServer.h"
-#include "fixtures/TempDir.h"
+#include "engine/TestHelpers.h"
 #include "gui/scan/ScanControl.h"
 #include "gui/scan/ScanPage.h"
 #include "gui/scan/ScanPageControl.h"
@@ -89,7 +88,9 @@ public:
     std::string path() const { return dir_.path(); }
     QString file(const char* relative) const { return QString::fromStdString(path() + relative); }
     // The file's bytes, or nothing when it does not exist.
-    std::optional<std::string> bytes(const char* relative) const;
+    std::optional<std::string> bytes(const char* relative) const {
+        return bytesOf(path() + relative);
+    }
     void write(const char* relative, const std::vector<std::string>& lines) const;
 
 private:

@@ -27,10 +27,7 @@ class FtpsTest : public testing::Test {
 protected:
     FtpsTest() {
         makeTree(tree_.path(), {{"top.mp3", "x"}, {"a/one.mp3", "abc"}, {"a/skip.txt", "x"}});
-        fs::create_directories(dir() + "TXT");
-        for (const char* language : {"Engl.lng", "Ru.lng"})
-            fs::copy_file(QUARROW_DATA_DIR "/TXT/" + std::string(language),
-                          dir() + "TXT/" + language);
+        copyLanguageFiles(dir());
     }
 
     std::string dir() const { return program_.path(); }
@@ -41,12 +38,7 @@ protected:
         return "[server=" + host + "][port=" + std::to_string(server.port()) + "][mask=*.mp3][tls]";
     }
 
-    ChildResult cli(std::vector<std::string> args) const {
-        args.insert(args.begin(), {QUARROW_CLI_PATH, "--program-dir", dir()});
-        ChildResult result = runChild(args);
-        EXPECT_FALSE(result.timedOut) << result.err;
-        return result;
-    }
+    ChildResult cli(const Lines& args) const { return runCliIn(dir(), args); }
 
     // The names of the files a snapshot holds.
     static Lines names(const std::string& snapshot) {

@@ -2,11 +2,8 @@
 
 #include "engine/TestHelpers.h"
 
-namespace quarrow {
+namespace quarrow::test {
 namespace {
-
-using test::bytesOf;
-using test::writeRaw;
 
 const char* const kSample =
     "; settings written by hand\r\n"
@@ -42,7 +39,7 @@ struct ReadCase {
 };
 
 TEST(IniFile, ReadsRefusesAndRewritesByTheSettingsFileRules) {
-    test::TempDir dir;
+    TempDir dir;
     const std::string path = dir.path() + "quarrow.ini";
     const std::string original = std::string(kSample) + kNumbers;
     writeRaw(path, original);
@@ -104,7 +101,7 @@ TEST(IniFile, ReadsRefusesAndRewritesByTheSettingsFileRules) {
 // The first write creates a missing file; an object loaded before another one wrote keeps
 // that write.
 TEST(IniFile, MissingFileReadsEmptyAndEveryWriteSurvives) {
-    test::TempDir dir;
+    TempDir dir;
     const std::string path = dir.path() + "new.ini";
     IniFile ini(path), late(path);
     ASSERT_TRUE(ini.load() && late.load());
@@ -123,4 +120,4 @@ TEST(IniFile, MissingFileReadsEmptyAndEveryWriteSurvives) {
 }
 
 }  // namespace
-}  // namespace quarrow
+}  // namespace quarrow::test

@@ -2,13 +2,7 @@
 
 #include "engine/TestHelpers.h"
 
-#include <gtest/gtest.h>
-
-#include <ctime>
-#include <optional>
-#include <string>
 #include <tuple>
-#include <vector>
 
 namespace quarrow {
 namespace {
@@ -181,12 +175,6 @@ TEST(ListingParserTest, MlsdLinesFromRealServers) {
     for (const LineCase& c : cases) expectSame(parseMlsdLine(c.line), c.expected, c.line);
 }
 
-std::vector<std::string> namesOf(const std::vector<FtpEntry>& entries) {
-    std::vector<std::string> names;
-    for (const FtpEntry& e : entries) names.push_back(e.name);
-    return names;
-}
-
 const std::string kUnixBody =
     "total 12\r\n"
     "drwxr-xr-x   2 ftp ftp 4096 Mar  4 07:30 .\r\n"
@@ -206,12 +194,12 @@ TEST(ListingParserTest, ListingKeepsServerOrderAndDropsNonEntries) {
         "type=dir; a\r\n"
         "type=file;size=1; with/slash\r\n";
     const auto entries = parseListing(mlsd, true, kNow);
-    EXPECT_EQ(namesOf(entries), (std::vector<std::string>{"b", "a"}));
+    EXPECT_EQ(test::namesOf(entries), (std::vector<std::string>{"b", "a"}));
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[1].attributes, kAttrDirectory);
 
     // A server that answers MLSD in LIST format is still understood.
-    EXPECT_EQ(namesOf(parseListing(kUnixBody, true, kNow)), kUnixNames);
+    EXPECT_EQ(test::namesOf(parseListing(kUnixBody, true, kNow)), kUnixNames);
     std::string lf = kUnixBody;
     for (std::size_t pos; (pos = lf.find("\r\n")) != std::string::npos;) lf.erase(pos, 1);
     // The mark stands before the first entry line.
@@ -222,7 +210,7 @@ TEST(ListingParserTest, ListingKeepsServerOrderAndDropsNonEntries) {
                                              kUnixBody.substr(0, kUnixBody.size() - 2)};
     for (const std::string& body : bodies) {
         SCOPED_TRACE(body);
-        EXPECT_EQ(namesOf(parseListing(body, false, kNow)), kUnixNames);
+        EXPECT_EQ(test::namesOf(parseListing(body, false, kNow)), kUnixNames);
     }
     // Every split point, the middle of a CR LF included.
     for (std::size_t split = 0; split <= kUnixBody.size(); ++split) {
@@ -231,7 +219,7 @@ TEST(ListingParserTest, ListingKeepsServerOrderAndDropsNonEntries) {
         stream.feed(std::string_view(kUnixBody).substr(0, split));
         stream.feed(std::string_view(kUnixBody).substr(split));
         stream.finish();
-        EXPECT_EQ(namesOf(entries), kUnixNames) << "split at " << split;
+        EXPECT_EQ(test::namesOf(entries), kUnixNames) << "split at " << split;
     }
 }
 
@@ -243,7 +231,7 @@ TEST(ListingParserTest, OverlongLineIsDroppedAndTheNextOneParsed) {
     ListingStream stream(false, kNow, entries);
     for (std::size_t pos = 0; pos < body.size(); pos += 1000) stream.feed(body.substr(pos, 1000));
     stream.finish();
-    EXPECT_EQ(namesOf(entries), (std::vector<std::string>{"first", "last"}));
+    EXPECT_EQ(test::namesOf(entries), (std::vector<std::string>{"first", "last"}));
 
     // An unterminated overlong last line gives nothing either.
     EXPECT_TRUE(parseListing(overlong, false, kNow).empty());

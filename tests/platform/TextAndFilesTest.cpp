@@ -25,9 +25,8 @@ TEST(Cp1251, ConvertsBothWaysFoldsCyrillicAndEveryByteRoundTrips) {
     EXPECT_TRUE(startsWithNoCase(utf8ToCp1251("Временное"), utf8ToCp1251("вре")));
 }
 
-// A failed write keeps the previous file, and a reader that opened the file before a write
-// still reads the previous file whole: the new one replaces it by name, never by writing
-// into it.
+// A failed write keeps the previous file, and a reader that opened it before a write still reads
+// it whole: the new file replaces it by name.
 TEST(FileSystem, AtomicWritesReplaceTheFileWholeOrNotAtAll) {
     TempDir dir;
     const std::string target = dir.path() + "snap.qrnet";

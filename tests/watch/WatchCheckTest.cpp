@@ -72,13 +72,8 @@ protected:
         return lines;
     }
     std::unique_ptr<FtpServer> slowServer(int folders) {
-        std::vector<TreeItem> items;
-        for (int i = 0; i < folders; ++i)
-            items.push_back({"d" + std::to_string(10 + i) + "/f.mp3", "x"});
-        makeTree(tree.path(), items);
-        FtpServerOptions slow;
-        slow.listDelaySeconds = 0.2;
-        return std::make_unique<FtpServer>(tree.path(), slow);
+        makeTree(tree.path(), folderTree(folders));
+        return std::make_unique<FtpServer>(tree.path(), slowListings(0.2));
     }
 
     // Read by check workers when they re-arm their timer.

@@ -44,8 +44,7 @@ private slots:
             QCoreApplication::sendEvent(w.cbsIdent, &out);
         }
         leaveIdent("opera");
-        QCOMPARE(w.cbsIdent->count(), 5);
-        QCOMPARE(a.form->state().identText, std::string("Quarrowbrisk"));
+        QVERIFY(w.cbsIdent->count() == 5 && a.form->state().identText == "Quarrowbrisk");
         QVERIFY(!a.program.bytes("TXT/Ident.txt"));
         emit w.cbsIdent->activated(w.cbsIdent->findText(QStringLiteral("Opera")));
         QCOMPARE(a.form->state().identText, std::string("Opera"));
@@ -60,9 +59,8 @@ private slots:
             w.editIgnore->setText(QString::fromLatin1(name));
             w.SpeedButton1->click();
         }
-        QCOMPARE(w.editIgnore->text(), QStringLiteral("bin"));
+        QVERIFY(w.editIgnore->text() == QStringLiteral("bin") && !w.SpeedButton2->isEnabled());
         QCOMPARE(*a.program.bytes("TXT/Ignore.txt"), std::string("TEMP\r\nold\r\nbin\r\n"));
-        QVERIFY(!w.SpeedButton2->isEnabled());
         w.lbignore->setCurrentRow(1);
         w.SpeedButton2->click();
         QCOMPARE(*a.program.bytes("TXT/Ignore.txt"), std::string("TEMP\r\nbin\r\n"));
