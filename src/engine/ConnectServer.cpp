@@ -34,7 +34,7 @@ std::unique_ptr<FolderPrefetch> PrefetchFor(const TFtpMain& job, FtpOptions opti
     options.passive = session.passive();
     return std::make_unique<FolderPrefetch>(
         PrefetchLogin{session.agent(), job.Server, job.Port, job.UserName, job.Password, options,
-                      std::move(events), std::move(subfolder)},
+                      session.names(), std::move(events), std::move(subfolder)},
         connections);
 }
 

@@ -31,9 +31,11 @@ Clock::time_point after(int seconds) {
     return seconds >= room.count() ? Clock::time_point::max() : now + std::chrono::seconds(seconds);
 }
 
-// Waits for `events` on the socket, up to the allowed pause and no later than `end`; an error
-// condition counts as ready, so that the next send or receive reports it.
-ControlOutcome waitFor(int socket, short events, const ControlWait& wait, Clock::time_point end) {
+// Waits for `events` on the socket, up to the allowed pause and no later than `end`, and says
+// which came in `ready`; an error condition counts as ready, so that the next send or receive
+// reports it.
+ControlOutcome waitFor(int socket, short events, const ControlWait& wait, Clock::time_point end,
+                       short& ready) {
     const auto deadline = std::min(after(wait.quietSeconds), end);
     for (;;) {
         if (wait.closed.load()) return ControlOutcome::kClosed;
@@ -42,26 +44,14 @@ ControlOutcome waitFor(int socket, short events, const ControlWait& wait, Clock:
         if (left <= 0)
             return deadline == end ? ControlOutcome::kOverrun : ControlOutcome::kTimedOut;
         pollfd p{socket, events, 0};
-        const int ready =
+        const int count =
             ::poll(&p, 1, static_cast<int>(std::min<long long>(left, kSliceMilliseconds)));
-        if (ready > 0) return ControlOutcome::kDone;
-        if (ready < 0 && errno != EINTR) return ControlOutcome::kFailed;
-    }
-}
-
-ControlOutcome sendAll(int socket, std::string_view bytes, const ControlWait& wait,
-                       Clock::time_point end) {
-    while (!bytes.empty()) {
-        const ssize_t sent = ::send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (sent > 0) {
-            bytes.remove_prefix(static_cast<std::size_t>(sent));
-            continue;
+        if (count > 0) {
+            ready = p.revents;
+            return ControlOutcome::kDone;
         }
-        if (sent < 0 && !isRetryable(errno)) return ControlOutcome::kFailed;
-        if (const auto ready = waitFor(socket, POLLOUT, wait, end); ready != ControlOutcome::kDone)
-            return ready;
+        if (count < 0 && errno != EINTR) return ControlOutcome::kFailed;
     }
-    return ControlOutcome::kDone;
 }
 
 // Cuts received bytes into lines; a chunk may end anywhere.
@@ -84,7 +74,6 @@ public:
             if (newline == std::string_view::npos) return false;
             chunk.remove_prefix(newline + 1);
             if (!partial_.empty() && partial_.back() == '\r') partial_.pop_back();
-            ++lines_;
             const bool complete = takeLine_(overlong_ ? std::string_view{} : partial_);
             partial_.clear();
             overlong_ = false;
@@ -96,44 +85,73 @@ public:
         return false;
     }
 
-    std::size_t lines() const { return lines_; }
-
 private:
     const std::function<bool(std::string_view)>& takeLine_;
-    std::size_t lines_ = 0;
     std::string partial_;
     bool overlong_ = false;
 };
 
 }  // namespace
 
-ControlOutcome exchangeOnControl(int socket, std::string_view command, const ControlWait& wait,
-                                 const std::function<bool(std::string_view)>& takeLine) {
-    std::string line(command);
-    line += "\r\n";
-    const auto end = after(wait.totalSeconds);
-    if (const auto sent = sendAll(socket, line, wait, end); sent != ControlOutcome::kDone)
-        return sent;
+ControlOutcome exchangeOnControl(
+    int socket, const std::vector<std::string>& commands, const ControlWait& wait,
+    const std::function<bool(std::size_t reply, std::string_view line)>& takeLine) {
+    if (commands.empty()) return ControlOutcome::kDone;
+    std::string bytes;
+    for (const std::string& command : commands) bytes += command + "\r\n";
+    std::string_view unsent = bytes;
 
-    LineCutter cutter(takeLine);
+    // The bounds of a reply count from the end of the one before.
+    std::size_t reply = 0;
+    std::size_t replyBytes = 0;
+    std::size_t replyLines = 0;
+    auto end = after(wait.totalSeconds);
+    const std::function<bool(std::string_view)> take = [&](std::string_view line) {
+        ++replyLines;
+        if (!takeLine(reply, line)) return false;
+        ++reply;
+        replyBytes = 0;
+        replyLines = 0;
+        end = after(wait.totalSeconds);
+        return reply == commands.size();
+    };
+
+    LineCutter cutter(take);
     std::string buffer(kReadChunk, '\0');
-    std::size_t received = 0;
     for (;;) {
-        if (const auto ready = waitFor(socket, POLLIN, wait, end); ready != ControlOutcome::kDone)
-            return ready;
+        short ready = 0;
+        const short events = unsent.empty() ? POLLIN : POLLIN | POLLOUT;
+        if (const auto waited = waitFor(socket, events, wait, end, ready);
+            waited != ControlOutcome::kDone)
+            return waited;
+        if ((ready & POLLOUT) && !unsent.empty()) {
+            const ssize_t sent = ::send(socket, unsent.data(), unsent.size(), MSG_NOSIGNAL);
+            if (sent > 0)
+                unsent.remove_prefix(static_cast<std::size_t>(sent));
+            else if (sent < 0 && !isRetryable(errno))
+                return ControlOutcome::kFailed;
+        }
+        if (!(ready & (POLLIN | POLLERR | POLLHUP))) continue;
         const ssize_t got = ::recv(socket, buffer.data(), buffer.size(), 0);
         if (got == 0) return ControlOutcome::kFailed;
         if (got < 0) {
             if (isRetryable(errno)) continue;
             return ControlOutcome::kFailed;
         }
-        received += static_cast<std::size_t>(got);
+        replyBytes += static_cast<std::size_t>(got);
         std::string_view rest;
         if (cutter.feed({buffer.data(), static_cast<std::size_t>(got)}, rest))
-            return rest.empty() ? ControlOutcome::kDone : ControlOutcome::kFailed;
-        if (received > wait.maxBytes || cutter.lines() > wait.maxLines || Clock::now() >= end)
+            return rest.empty() && unsent.empty() ? ControlOutcome::kDone : ControlOutcome::kFailed;
+        if (replyBytes > wait.maxBytes || replyLines > wait.maxLines || Clock::now() >= end)
             return ControlOutcome::kOverrun;
     }
+}
+
+int finalReplyCode(std::string_view line) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (line.size() < 4 || line[3] != ' ' || !std::all_of(line.begin(), line.begin() + 3, digit))
+        return 0;
+    return (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
 }
 
 }  // namespace quarrow

@@ -13,6 +13,8 @@ constexpr auto kGiveUpPoll = std::chrono::milliseconds(100);
 // the memory.
 constexpr std::size_t kAheadPerConnection = 512;
 constexpr std::size_t kMostHeldEntries = 500'000;
+// Listings a connection asks for at once where the server answers commands sent together.
+constexpr std::size_t kPipelined = 16;
 
 }  // namespace
 
@@ -87,10 +89,16 @@ std::optional<FetchedListing> FolderPrefetch::take(const std::string& folder,
         }
         if (!underWay_.contains(folder)) {
             const auto at = std::find(waiting_.begin(), waiting_.end(), folder);
-            if (at != waiting_.end()) waiting_.erase(at);
+            if (at == waiting_.end()) return std::nullopt;
+            if (live_ == 0 || closed_ || giveUp()) {
+                waiting_.erase(at);
+                return std::nullopt;
+            }
+            // A connection takes it next, sooner than the walk could list it itself.
+            std::rotate(waiting_.begin(), at, std::next(at));
+        } else if (closed_ || giveUp()) {
             return std::nullopt;
         }
-        if (closed_ || giveUp()) return std::nullopt;
         changed_.wait_for(lock, kGiveUpPoll);
     }
 }
@@ -98,6 +106,7 @@ std::optional<FetchedListing> FolderPrefetch::take(const std::string& folder,
 void FolderPrefetch::work() {
     const auto session = std::make_shared<FtpSession>(login_.agent, login_.options);
     session->setEventSink(login_.events);
+    if (login_.names) session->shareNames(login_.names);
     {
         std::lock_guard lock(lock_);
         sessions_.push_back(session);
@@ -106,35 +115,70 @@ void FolderPrefetch::work() {
     const bool connected = session->connect(login_.host, login_.port, login_.user, login_.password);
     std::unique_lock lock(lock_);
     --starting_;
-    while (connected && !closed_) {
+    if (connected) ++live_;
+    bool over = !connected;
+    while (!over && !closed_) {
         ++idle_;
         changed_.wait(lock, [&] { return closed_ || !waiting_.empty(); });
         --idle_;
         if (closed_) break;
-        const std::string folder = std::move(waiting_.front());
-        waiting_.pop_front();
-        underWay_.insert(folder);
+        const std::vector<std::string> folders = start(session->listsAhead() ? kPipelined : 1);
+        std::vector<bool> handed(folders.size(), false);
         lock.unlock();
-        FetchedListing listing;
-        // Entered first, as the walk does: a folder STAT cannot name is then listed by "STAT ."
-        // instead of over a data connection.
-        session->changeDir(folder);
-        listing.listed = session->list(folder, listing.entries);
-        if (!listing.listed) listing.failure = session->lastFailure();
-        const bool over =
-            listing.failure == FtpFailure::kLost || listing.failure == FtpFailure::kClosed;
-        lock.lock();
-        underWay_.erase(folder);
-        if (listing.listed) foresee(folder, listing.entries);
-        // A lost connection says nothing about the folder: the walk lists it itself.
-        if (!over) {
-            heldEntries_ += listing.entries.size();
-            done_.emplace(folder, std::move(listing));
+        session->listAhead(folders, [&](std::size_t folder, FetchedListing listing) {
+            std::lock_guard held(lock_);
+            hand(folders[folder], std::move(listing));
+            handed[folder] = true;
+        });
+        for (std::size_t folder = 0; folder < folders.size(); ++folder) {
+            if (handed[folder]) continue;
+            std::optional<FetchedListing> listing;
+            if (!over) listing = listOne(*session, folders[folder]);
+            over = !listing;
+            lock.lock();
+            if (listing)
+                hand(folders[folder], std::move(*listing));
+            else
+                underWay_.erase(folders[folder]);  // the walk lists it itself
+            changed_.notify_all();
+            lock.unlock();
         }
-        changed_.notify_all();
-        if (over) break;
+        lock.lock();
     }
+    if (connected) --live_;
     changed_.notify_all();
+}
+
+std::vector<std::string> FolderPrefetch::start(std::size_t most) {
+    std::vector<std::string> folders;
+    while (folders.size() < most && !waiting_.empty()) {
+        folders.push_back(std::move(waiting_.front()));
+        waiting_.pop_front();
+        underWay_.insert(folders.back());
+    }
+    return folders;
+}
+
+void FolderPrefetch::hand(const std::string& folder, FetchedListing listing) {
+    underWay_.erase(folder);
+    if (listing.listed) foresee(folder, listing.entries);
+    heldEntries_ += listing.entries.size();
+    done_.emplace(folder, std::move(listing));
+    changed_.notify_all();
+}
+
+std::optional<FetchedListing> FolderPrefetch::listOne(FtpSession& session,
+                                                      const std::string& folder) {
+    FetchedListing listing;
+    // Entered first, as the walk does: a folder STAT cannot name is then listed by "STAT ."
+    // instead of over a data connection.
+    session.changeDir(folder);
+    listing.listed = session.list(folder, listing.entries);
+    if (!listing.listed) listing.failure = session.lastFailure();
+    // A lost connection says nothing about the folder.
+    if (listing.failure == FtpFailure::kLost || listing.failure == FtpFailure::kClosed)
+        return std::nullopt;
+    return listing;
 }
 
 }  // namespace quarrow

@@ -24,6 +24,7 @@ struct PrefetchLogin {
     std::string user;
     std::string password;
     FtpOptions options;
+    std::shared_ptr<ServerNames> names;  // the walk's session's, shared with the connections
     FtpEventSink events;  // told what the extra connections do on their own, on their threads
     // For a walk that lists each folder's subfolders right after it: the path of the subfolder
     // an entry of `folder` is when the walk would enter it. The connections then list those
@@ -32,15 +33,9 @@ struct PrefetchLogin {
         subfolder;
 };
 
-// What an extra connection made of one folder: its entries, or why it could not list it.
-struct FetchedListing {
-    bool listed = false;
-    std::vector<FtpEntry> entries;
-    FtpFailure failure = FtpFailure::kNone;  // when not listed: refused, failed or overrun
-};
-
-// Lists folders ahead of a walk on extra connections of the same login, so that on a slow link
-// several listings are under way at once while the walk still takes them one by one, in its
+// Lists folders ahead of a walk on extra connections of the same login, each asking for
+// several folders at once where the server answers commands sent together, so that on a slow
+// link many listings are under way at once while the walk still takes them one by one, in its
 // own order. A listing is handed over as the walk's own session would have ended it (listed,
 // refused, failed after its retries, or past the listing bounds); whatever was not fetched (not
 // asked for yet, waiting for a connection, or on a connection that was lost) the walk lists
@@ -58,8 +53,9 @@ public:
     // Folders the walk will list next, in its order; those asked for before are left alone.
     void want(const std::vector<std::string>& folders);
 
-    // The listing of `folder` when an extra connection made it, waiting while one is making
-    // it (`giveUp` is asked several times a second); nothing otherwise. Each folder's listing
+    // The listing of `folder` when an extra connection made it, waiting while one is making it
+    // or, while any connection is logged in, will make it next (`giveUp` is asked several times
+    // a second); nothing otherwise. Each folder's listing
     // is handed over once.
     std::optional<FetchedListing> take(const std::string& folder,
                                        const std::function<bool()>& giveUp);
@@ -70,6 +66,12 @@ private:
     void work();
     bool known(const std::string& folder) const;
     void foresee(const std::string& folder, const std::vector<FtpEntry>& entries);
+    // Takes up to `most` waiting folders for one connection.
+    std::vector<std::string> start(std::size_t most);
+    // A listing made: held for the walk, its subfolders foreseen.
+    void hand(const std::string& folder, FetchedListing listing);
+    // One folder on its own; nothing when the connection is over (lost or closed).
+    static std::optional<FetchedListing> listOne(FtpSession& session, const std::string& folder);
 
     const PrefetchLogin login_;
     const std::size_t connections_;
@@ -78,6 +80,7 @@ private:
     bool closed_ = false;
     std::size_t idle_ = 0;                               // connections waiting for a folder
     std::size_t starting_ = 0;                           // connections logging in
+    std::size_t live_ = 0;                               // connections logged in, not over
     std::deque<std::string> waiting_;                    // asked for, not started
     std::set<std::string> underWay_;                     // being listed now
     std::map<std::string, FetchedListing> done_;         // not taken yet

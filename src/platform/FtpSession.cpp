@@ -149,6 +149,65 @@ public:
         return boundedListing(absoluteFolder, [&] { return listOnce(absoluteFolder, entries); });
     }
 
+    bool listsAhead() const {
+        return stat_ == StatUse::kTrusted && pipelining_ && loggedIn_ && !lost_ && !gaveUp_ &&
+               !closed_.load();
+    }
+
+    void listAhead(const std::vector<std::string>& folders,
+                   const std::function<void(std::size_t, FetchedListing)>& listed) {
+        if (!listsAhead() || controlSockets_.size() != 1) return;
+        prefetched_.reset();
+        std::vector<std::string> commands;
+        std::vector<Asked> asked;
+        for (std::size_t folder = 0; folder < folders.size(); ++folder)
+            askFor(folder, folders[folder], commands, asked);
+        // The server is left where libcurl believes it is, or libcurl could skip a CWD it needs.
+        const bool moved =
+            std::any_of(asked.begin(), asked.end(), [](const Asked& a) { return a.entering; });
+        if (moved && curlFolder_) {
+            commands.push_back("CWD " + *curlFolder_);
+            asked.push_back({folders.size(), true});
+        }
+
+        std::optional<StatReply> reply;
+        bool entered = true;
+        bool returned = !moved || !curlFolder_;
+        std::size_t answered = 0;
+        const ControlWait wait{responseSeconds_, closed_, limits_.maxSeconds, limits_.maxBytes,
+                               limits_.maxEntries};
+        const ControlOutcome outcome = exchangeOnControl(
+            controlSockets_.front(), commands, wait, [&](std::size_t at, std::string_view line) {
+                const Asked& a = asked[at];
+                if (a.entering) {
+                    const int code = finalReplyCode(line);
+                    if (code == 0) return false;
+                    entered = code >= 200 && code < 300;
+                    if (a.folder == folders.size()) returned = entered;
+                    ++answered;
+                    return true;
+                }
+                if (!reply) reply.emplace(folders[a.folder], std::time(nullptr));
+                reply->take(line);
+                if (!reply->complete()) return false;
+                auto entries = std::move(*reply).listing();
+                if (entered && entries) listed(a.folder, {true, std::move(*entries)});
+                reply.reset();
+                entered = true;
+                ++answered;
+                return true;
+            });
+        if (outcome == ControlOutcome::kDone && returned) return;
+        // A reply cut short, or a folder libcurl does not know, leaves the connection out of
+        // step with libcurl: it is given up, and the next call makes a new one.
+        cutControl();
+        if (outcome == ControlOutcome::kOverrun && answered < asked.size() &&
+            !asked[answered].entering && entered)
+            listed(asked[answered].folder, {false, {}, FtpFailure::kOverrun});
+        // A server that does not answer commands sent together gets them one by one.
+        if (outcome == ControlOutcome::kTimedOut) pipelining_ = false;
+    }
+
     bool retrieve(const std::string& absolutePath,
                   const std::function<bool(const char*, std::size_t)>& sink) {
         bool delivered = false;
@@ -171,6 +230,45 @@ private:
         std::string folder;
         std::optional<std::vector<FtpEntry>> entries;
     };
+
+    // One command of listAhead(): a folder's STAT, or the CWD before it (`entering`).
+    struct Asked {
+        std::size_t folder;
+        bool entering;
+    };
+
+    // The commands that list `path`: "STAT <path>" where the path can be STAT's argument,
+    // else "CWD" to it and "STAT .". None for a path no command can carry.
+    static void askFor(std::size_t folder, const std::string& path,
+                       std::vector<std::string>& commands, std::vector<Asked>& asked) {
+        if (isStatSafeFolder(path)) {
+            commands.push_back("STAT " + path);
+            asked.push_back({folder, false});
+            return;
+        }
+        if (!path.starts_with('/') || !path.ends_with('/') || !ftpUrlPath(path, true)) return;
+        commands.push_back("CWD " + (path == "/" ? path : path.substr(0, path.size() - 1)));
+        asked.push_back({folder, true});
+        commands.push_back("STAT .");
+        asked.push_back({folder, false});
+    }
+
+    // The folder libcurl leaves the server in after a transfer of `url`, which it assumes when it
+    // next decides whether to send CWD: the decoded URL path up to its last "/". Nothing for
+    // the login folder, which libcurl never names (any other path makes it send CWD).
+    std::optional<std::string> folderLeftBy(const std::string& url) const {
+        const std::string_view urlPath = std::string_view(url).substr(serverUrl_.size());
+        if (urlPath.size() <= 1) return std::nullopt;
+        int length = 0;
+        char* raw = curl_easy_unescape(easy_, urlPath.data() + 1,
+                                       static_cast<int>(urlPath.size() - 1), &length);
+        if (!raw) return std::nullopt;
+        std::string path(raw, static_cast<std::size_t>(length));
+        curl_free(raw);
+        const std::size_t slash = path.rfind('/');
+        if (slash == std::string::npos) return std::nullopt;
+        return path.substr(0, std::max<std::size_t>(slash, 1));
+    }
 
     // A folder whose listing once passed the limits is not asked for again: the server would
     // only send the endless listing once more.
@@ -407,11 +505,11 @@ private:
         StatReply reply(absoluteFolder, std::time(nullptr));
         const ControlWait wait{responseSeconds_, closed_, limits_.maxSeconds, limits_.maxBytes,
                                limits_.maxEntries};
-        const ControlOutcome outcome =
-            exchangeOnControl(control, "STAT " + argument, wait, [&](std::string_view line) {
-                reply.take(line);
-                return reply.complete();
-            });
+        const ControlOutcome outcome = exchangeOnControl(control, {"STAT " + argument}, wait,
+                                                         [&](std::size_t, std::string_view line) {
+                                                             reply.take(line);
+                                                             return reply.complete();
+                                                         });
         if (outcome == ControlOutcome::kDone) return std::move(reply).listing();
         // A reply cut short leaves the connection out of step with libcurl: it is given up,
         // and cut so that the goodbye does not wait on it either.
@@ -523,6 +621,7 @@ private:
         if (closed_.load()) return failAs(FtpFailure::kClosed, "the session was closed");
         if (code == CURLE_OK) {
             activeProven_ = activeProven_ || provingActive;
+            curlFolder_ = folderLeftBy(url);
             return true;
         }
         long reply = 0;
@@ -726,6 +825,8 @@ private:
     bool statOnlyWithoutMlsd_;
     StatUse stat_;
     std::optional<Prefetched> prefetched_;
+    bool pipelining_ = true;                 // listAhead() may send commands together
+    std::optional<std::string> curlFolder_;  // where libcurl believes the server is
 
     FtpListingLimits limits_;
     std::string overranFolder_;  // the folder whose listing passed the limits, and why
@@ -740,7 +841,9 @@ private:
 };
 
 FtpSession::FtpSession(std::string agent, FtpOptions options)
-    : agent_(std::move(agent)), connection_(std::make_unique<Connection>(options)) {}
+    : agent_(std::move(agent)),
+      connection_(std::make_unique<Connection>(options)),
+      names_(std::make_shared<ServerNames>()) {}
 
 FtpSession::~FtpSession() = default;
 
@@ -748,16 +851,20 @@ bool FtpSession::valid() const {
     return connection_->valid();
 }
 
+void FtpSession::shareNames(std::shared_ptr<ServerNames> names) {
+    names_ = std::move(names);
+}
+
 bool FtpSession::connect(const std::string& host, int port, const std::string& user,
                          const std::string& password) {
     if (!connection_->connect(host, port, user, password)) return false;
-    names_.setUtf8(connection_->announcesUtf8());
+    names_->setUtf8(connection_->announcesUtf8());
     return true;
 }
 
 template <typename Call>
 bool FtpSession::onServerPath(const std::string& storedPath, Call call) {
-    for (const std::string& path : names_.serverPaths(storedPath)) {
+    for (const std::string& path : names_->serverPaths(storedPath)) {
         if (call(path)) return true;
         if (connection_->lastFailure() != FtpFailure::kRefused) return false;
     }
@@ -768,7 +875,7 @@ bool FtpSession::changeDir(const std::string& absolutePath) {
     enteredStored_.clear();
     return onServerPath(absolutePath, [&](const std::string& path) {
         if (!connection_->changeDir(path)) return false;
-        names_.learn(absolutePath, path);
+        names_->learn(absolutePath, path);
         enteredStored_ = absolutePath;
         enteredServer_ = path;
         return true;
@@ -778,13 +885,33 @@ bool FtpSession::changeDir(const std::string& absolutePath) {
 bool FtpSession::list(const std::string& absoluteFolder, std::vector<FtpEntry>& entries) {
     const auto listAs = [&](const std::string& path) {
         if (!connection_->list(path, entries)) return false;
-        names_.learn(absoluteFolder, path);
-        names_.adopt(absoluteFolder, path, entries);
+        names_->learn(absoluteFolder, path);
+        names_->adopt(absoluteFolder, path, entries);
         return true;
     };
     // A folder just entered is listed with the bytes it was entered with, even when empty.
     if (absoluteFolder == enteredStored_) return listAs(enteredServer_);
     return onServerPath(absoluteFolder, listAs);
+}
+
+bool FtpSession::listsAhead() const {
+    return connection_->listsAhead();
+}
+
+void FtpSession::listAhead(
+    const std::vector<std::string>& folders,
+    const std::function<void(std::size_t folder, FetchedListing listing)>& listed) {
+    enteredStored_.clear();
+    std::vector<std::string> paths;
+    paths.reserve(folders.size());
+    for (const std::string& folder : folders) paths.push_back(names_->serverPaths(folder).front());
+    connection_->listAhead(paths, [&](std::size_t folder, FetchedListing listing) {
+        if (listing.listed) {
+            names_->learn(folders[folder], paths[folder]);
+            names_->adopt(folders[folder], paths[folder], listing.entries);
+        }
+        listed(folder, std::move(listing));
+    });
 }
 
 bool FtpSession::retrieve(const std::string& absolutePath,

@@ -94,6 +94,14 @@ enum class FtpEvent {
 };
 using FtpEventSink = std::function<void(FtpEvent event, int attempt)>;
 
+// What became of one folder listed ahead of a walk, as list() would have ended it: its
+// entries, or why it could not be listed.
+struct FetchedListing {
+    bool listed = false;
+    std::vector<FtpEntry> entries;
+    FtpFailure failure = FtpFailure::kNone;  // when not listed: refused, failed or overrun
+};
+
 // One FTP control connection, the stand-in for the Windows internet handles of a scan, a watch
 // check or a download. Every path is an absolute server path, even when the login folder is
 // not "/". Names and paths are the system's text on both sides: listed names come as
@@ -122,6 +130,11 @@ public:
     bool valid() const;
     const std::string& agent() const { return agent_; }
 
+    // What this session learns of the server's name bytes, to share with other sessions of
+    // the same login (before they connect), so that each sends a folder's path as it was listed.
+    const std::shared_ptr<ServerNames>& names() const { return names_; }
+    void shareNames(std::shared_ptr<ServerNames> names);
+
     // Connects and logs in; an empty user logs in anonymously. False when the host cannot be
     // reached, the login is refused, close() was called, or TLS is asked for and no secure
     // connection could be made (kTls). Learns whether MLSD is offered.
@@ -137,6 +150,19 @@ public:
     // holds no entry (an empty folder is reported as one that cannot be listed). Entries come
     // in server order without "." and "..".
     bool list(const std::string& absoluteFolder, std::vector<FtpEntry>& entries);
+
+    // Whether listAhead() can list anything now: folders are listed by STAT on this server, and
+    // it has not failed to answer commands sent together.
+    bool listsAhead() const;
+
+    // Lists several folders with one round trip: their commands go out together on the control
+    // connection ("STAT <path>", or "CWD <path>" and "STAT ." for a path STAT cannot carry),
+    // and `listed` is told, by the folder's place in `folders`, of each folder whose reply is a
+    // listing to rely on or passed the listing limits. The others are left for list(), which
+    // lists them one by one as usual. Meant for a connection of its own: it leaves nothing for
+    // the list() that follows.
+    void listAhead(const std::vector<std::string>& folders,
+                   const std::function<void(std::size_t folder, FetchedListing listing)>& listed);
 
     // Downloads a file, handing the bytes to `sink` as they arrive; `sink` returns false to
     // stop, which fails the call and ends the control connection. A transfer that fails after
@@ -167,7 +193,7 @@ private:
 
     std::string agent_;
     std::unique_ptr<Connection> connection_;
-    ServerNames names_;
+    std::shared_ptr<ServerNames> names_;
     std::string enteredStored_;  // the folder changeDir last entered, and its server path
     std::string enteredServer_;
 };

@@ -17,7 +17,17 @@ std::string ServerNames::guess(const std::string& stored, bool likeliest) const 
     return likeliest == utf8_ ? cp1251ToUtf8(stored) : stored;
 }
 
+void ServerNames::setUtf8(bool announced) {
+    std::lock_guard held(lock_);
+    utf8_ = announced;
+}
+
 std::vector<std::string> ServerNames::serverPaths(const std::string& storedPath) const {
+    std::lock_guard held(lock_);
+    return serverPathsHeld(storedPath);
+}
+
+std::vector<std::string> ServerNames::serverPathsHeld(const std::string& storedPath) const {
     // The longest folder path already known, then the rest guessed.
     std::size_t cut = storedPath.size();
     std::string prefix;
@@ -43,11 +53,13 @@ std::vector<std::string> ServerNames::serverPaths(const std::string& storedPath)
 }
 
 void ServerNames::learn(const std::string& storedPath, const std::string& serverPath) {
-    if (serverPaths(storedPath).front() != serverPath) known_[storedPath] = serverPath;
+    std::lock_guard held(lock_);
+    if (serverPathsHeld(storedPath).front() != serverPath) known_[storedPath] = serverPath;
 }
 
 void ServerNames::adopt(const std::string& storedFolder, const std::string& serverFolder,
                         std::vector<FtpEntry>& entries) {
+    std::lock_guard held(lock_);
     for (FtpEntry& entry : entries) {
         std::string stored = storedName(entry.name);
         // The guess for a child of a folder listed with `serverFolder` is serverFolder plus

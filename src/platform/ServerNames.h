@@ -1,5 +1,6 @@
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -12,10 +13,11 @@ namespace quarrow {
 // a path given back becomes the server's own bytes again: for a folder this session has listed
 // the bytes it was listed with, for any other path a guess by whether the server announced
 // UTF-8 (Windows-1251 runs sent as UTF-8 or as they are), with the other guess as the second
-// choice. Only folders whose bytes the guess would get wrong are remembered.
+// choice. Only folders whose bytes the guess would get wrong are remembered. Sessions of one
+// login share what they learn, from any thread.
 class ServerNames {
 public:
-    void setUtf8(bool announced) { utf8_ = announced; }
+    void setUtf8(bool announced);
 
     // The server paths to try for a stored absolute path, the likeliest first; a second one
     // only when the path holds Windows-1251 text whose bytes on the server are not known.
@@ -31,7 +33,9 @@ public:
 
 private:
     std::string guess(const std::string& stored, bool likeliest) const;
+    std::vector<std::string> serverPathsHeld(const std::string& storedPath) const;
 
+    mutable std::mutex lock_;
     bool utf8_ = false;
     std::unordered_map<std::string, std::string> known_;  // stored folder path -> server path
 };

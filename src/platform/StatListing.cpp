@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/ControlExchange.h"
 #include "platform/ListingParser.h"
 #include "platform/ListingText.h"
 
@@ -21,9 +22,9 @@ bool isSafeComponent(std::string_view name) {
            !listing::isBlank(name.back());
 }
 
-// "ddd-" opens a multi-line reply, "ddd " is a reply's last (or only) line.
-bool hasCode(std::string_view line, char separator) {
-    return line.size() >= 4 && listing::allDigits(line.substr(0, 3)) && line[3] == separator;
+// "ddd-" opens a multi-line reply.
+bool opensReply(std::string_view line) {
+    return line.size() >= 4 && listing::allDigits(line.substr(0, 3)) && line[3] == '-';
 }
 
 bool isTotalLine(std::string_view line) {
@@ -60,13 +61,13 @@ void StatReply::take(std::string_view line) {
     if (code_ != 0) return;
     const bool first = !started_;
     started_ = true;
-    if (hasCode(line, ' ')) {
-        code_ = (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
+    if (const int code = finalReplyCode(line)) {
+        code_ = code;
         return;
     }
     if (first) {
         // The opening line carries a text ("Status of ..."), not an entry.
-        if (!hasCode(line, '-')) doubtful_ = true;
+        if (!opensReply(line)) doubtful_ = true;
         return;
     }
     takeListingLine(line);

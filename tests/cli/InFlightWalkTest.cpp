@@ -40,8 +40,8 @@ protected:
         const std::string dir = programs_.path() + std::to_string(listings) + name + "/";
         fs::create_directories(dir + "TXT");
         writeRaw(dir + "TXT/Ignore.txt", "priv\r\n");
-        writeRaw(dir + "quarrow.ini",
-                 "[Connection]\r\nParallelListings=" + std::to_string(listings) + "\r\n");
+        writeRaw(dir + "quarrow.ini", "[Connection]\r\nTimeout=2\r\nParallelListings=" +
+                                          std::to_string(listings) + "\r\n");
         return dir;
     }
     std::vector<std::string> scanArgs(const std::string& dir, int port = 0) const {
@@ -72,14 +72,17 @@ TEST_F(InFlightWalkTest, GivesTheFilesOfTheOneAtATimeWalk) {
                 testing::Contains("F\t/deep/d1/d2/d3/d4/d5/d6/d7/d8/d9/"
                                   "d10/d11/\tf11.mp3"));
 
-    // A server that takes three connections from an address and turns the rest away, and one
-    // whose first four connections (the walk's among them) drop in the middle of the walk.
-    FtpProxyOptions limited, cut;
+    // A server that takes three connections from an address and turns the rest away, one whose
+    // first four connections (the walk's among them) drop in the middle of the walk, and one
+    // that loses commands sent together.
+    FtpProxyOptions limited, cut, deaf;
     limited.maxConnections = 3;
     cut.closeAfter = 9;
     cut.faultyConnections = 4;
-    const FtpProxy limitedServer(server_->port(), limited), cutServer(server_->port(), cut);
-    for (const FtpProxy* server : {&limitedServer, &cutServer}) {
+    deaf.oneCommandPerRead = true;
+    const FtpProxy limitedServer(server_->port(), limited), cutServer(server_->port(), cut),
+        deafServer(server_->port(), deaf);
+    for (const FtpProxy* server : {&limitedServer, &cutServer, &deafServer}) {
         const std::string dir = program(8, std::to_string(server->port()));
         const ChildResult proxied = runChild(scanArgs(dir, server->port()));
         ASSERT_EQ(proxied.exitCode, 0) << proxied.err;
@@ -137,7 +140,7 @@ TEST(FolderPrefetchTest, FoldersOfFailedConnectionsAreHandedBack) {
         options.log = tree.path() + "commands.log";
         fs::remove(options.log);
         const FtpProxy proxy(server.port(), options);
-        PrefetchLogin login{"test", "127.0.0.1", proxy.port(), "", "", {}, {}, {}};
+        PrefetchLogin login{"test", "127.0.0.1", proxy.port(), "", "", {}, {}, {}, {}};
         login.options.reconnect.attempts = 0;
         login.options.timeouts.responseSeconds = 1;
         FolderPrefetch prefetch(login, 3);

@@ -186,9 +186,18 @@ std::size_t countStarting(const Lines& lines, const char* prefix) {
 }
 
 struct Walk {
+    Lines folders;
     Lines results;  // per folder: path, entered, listed, then entries as "name|attributes"
     std::map<std::string, Lines> sent;  // the commands of each folder's first visit
 };
+
+std::string resultOf(const std::string& folder, bool entered, bool listed,
+                     const std::vector<FtpEntry>& entries) {
+    std::string result = folder + (entered ? " entered" : " not entered");
+    result += listed ? " listed:" : " not listed:";
+    for (const FtpEntry& e : entries) result += " " + e.name + "|" + std::to_string(e.attributes);
+    return result;
+}
 
 // Walks every folder from "/" as the scan does (enter, then list, folders queued in listing
 // order), then the folders in `extra`, which the tree does not hold as folders.
@@ -200,12 +209,12 @@ Walk walk(FtpSession& session, const Lines& extra, const std::string& log) {
         const bool queued = i < queue.size();
         const std::string folder = queued ? queue[i] : extra[i - queue.size()];
         std::vector<FtpEntry> entries;
-        std::string result = folder + (session.changeDir(folder) ? " entered" : " not entered");
-        result += session.list(folder, entries) ? " listed:" : " not listed:";
-        for (const FtpEntry& e : entries) {
-            result += " " + e.name + "|" + std::to_string(e.attributes);
+        const bool entered = session.changeDir(folder);
+        const std::string result =
+            resultOf(folder, entered, session.list(folder, entries), entries);
+        for (const FtpEntry& e : entries)
             if (queued && e.attributes == kAttrDirectory) queue.push_back(folder + e.name + "/");
-        }
+        walk.folders.push_back(folder);
         const Lines lines = readLines(log);
         walk.sent.emplace(folder,
                           Lines(lines.begin() + static_cast<std::ptrdiff_t>(seen), lines.end()));
@@ -238,6 +247,7 @@ TEST_P(FtpStatListingTest, StatWalkMatchesTheNormalWalkWithOneCommandPerFolder) 
     // A refused STAT must leave the session usable: a real folder comes last.
     const Lines extra = {"/missing/", "/plain/a.txt/", "/top.txt/", "/plain/"};
     Walk walks[2];
+    Lines ahead;  // every folder listed at once, as a connection listing ahead of a walk does
     for (const bool allowStat : {false, true}) {
         const ServerStyle& style = GetParam();
         FtpServerOptions options;
@@ -252,7 +262,17 @@ TEST_P(FtpStatListingTest, StatWalkMatchesTheNormalWalkWithOneCommandPerFolder) 
         FtpSession session("QUARROW", ftp);
         connect(session, server, !style.home.empty());
         walks[allowStat] = walk(session, extra, options.commandLog);
-        if (allowStat) continue;
+        if (allowStat) {
+            ASSERT_TRUE(session.listsAhead());
+            // libcurl believes the server is in this folder and would fetch from it without CWD.
+            ASSERT_TRUE(session.changeDir("/100% #1 ?/"));
+            session.listAhead(walks[1].folders, [&](std::size_t folder, FetchedListing listing) {
+                ahead.push_back(
+                    resultOf(walks[1].folders[folder], true, listing.listed, listing.entries));
+            });
+            EXPECT_EQ(fetch(session, "/100% #1 ?/in.txt"), "%#?");
+            continue;
+        }
         // Sizes and times come through: MLSD gives the second, LIST shows an old file's day
         // only. Links are files, never folders, so a loop cannot be followed.
         const bool exactTimes = style.mlsd && !style.brokenMlsd;
@@ -290,6 +310,17 @@ TEST_P(FtpStatListingTest, StatWalkMatchesTheNormalWalkWithOneCommandPerFolder) 
         EXPECT_TRUE(sent[0].starts_with("CWD ")) << testing::PrintToString(sent);
         EXPECT_EQ(sent[1], "STAT .");
     }
+    // Listed ahead, in one exchange: every folder the walk listed by STAT (the root's listing
+    // decided on STAT), as the walk listed it.
+    Lines statListed;
+    for (std::size_t i = 0; i < withStat.folders.size(); ++i) {
+        const Lines& sent = withStat.sent.at(withStat.folders[i]);
+        const bool byStat = withStat.folders[i] == "/" ||
+                            countStarting(sent, "MLSD") + countStarting(sent, "LIST") == 0;
+        if (byStat && withStat.results[i].find(" entered listed:") != std::string::npos)
+            statListed.push_back(withStat.results[i]);
+    }
+    EXPECT_THAT(ahead, testing::UnorderedElementsAreArray(statListed));
     // An empty answer, a hidden name or a refusal: STAT, then the normal listing.
     for (const std::string folder : {"/empty/", "/dots/", "/missing/"}) {
         const Lines& sent = withStat.sent.at(folder);
