@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "archive/AtOnce.h"
+
 namespace quarrow {
 
 std::shared_ptr<const ArchiveContent> ArchiveContent::Build(ArchiveLists lists,
@@ -11,8 +13,13 @@ std::shared_ptr<const ArchiveContent> ArchiveContent::Build(ArchiveLists lists,
     const StringList& names = content->lists_.FileDirs;
     content->index_ = FirstLetterIndex::Build(names, stop);
     if (stop && stop->load()) return nullptr;
-    content->signatures_.resize(names.size());
-    for (std::size_t i = 0; i < names.size(); ++i) content->signatures_[i] = signatureOf(names[i]);
+    std::vector<CharSignature>& signatures = content->signatures_;
+    signatures.resize(names.size());
+    const auto sign = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) signatures[i] = signatureOf(names[i]);
+    };
+    const std::size_t half = halfOf(names.size());
+    atOnce([&] { sign(0, half); }, [&] { sign(half, names.size()); });
     return content;
 }
 

@@ -3,6 +3,7 @@
 #include <bitset>
 #include <cstring>
 
+#include "archive/AtOnce.h"
 #include "archive/CaseFold.h"
 #include "archive/FindFrom.h"
 #include "engine/Masks.h"
@@ -34,6 +35,46 @@ std::size_t effectiveLength(std::string_view text) {
 }
 
 }  // namespace
+
+// What a stretch of lines contributes to the index. Each line's characters are worked out once
+// and kept, so the entries can be counted per character first and then placed into one array
+// of the exact size.
+class FirstLetterIndex::Segment {
+public:
+    // Its buffers are made here, on the building thread, and filled on the indexing one.
+    Segment(std::size_t from, std::size_t to) : from_(from), counts_(to - from) {
+        chars_.reserve(8 * counts_.size());
+    }
+
+    void collect(const StringList& lines, const std::atomic<bool>* stop) {
+        std::string line;
+        for (std::size_t k = 0; k < counts_.size(); ++k) {
+            if (stop && stop->load(std::memory_order_relaxed)) break;
+            IndexedChars(lines[from_ + k], line);
+            for (const char c : line) ++perChar[static_cast<std::uint8_t>(c)];
+            chars_ += line;
+            // Each character at most once besides the first, so 16 bits hold the count.
+            counts_[k] = static_cast<std::uint16_t>(line.size());
+        }
+    }
+
+    // Writes the segment's line numbers from `next`, each character's next free place.
+    void place(std::array<std::size_t, 256> next, std::vector<std::uint32_t>& entries) const {
+        std::size_t at = 0;
+        for (std::size_t k = 0; k < counts_.size(); ++k) {
+            for (std::size_t n = 0; n < counts_[k]; ++n, ++at)
+                entries[next[static_cast<std::uint8_t>(chars_[at])]++] =
+                    static_cast<std::uint32_t>(from_ + k);
+        }
+    }
+
+    std::array<std::size_t, 256> perChar{};
+
+private:
+    std::size_t from_;
+    std::vector<std::uint16_t> counts_;
+    std::string chars_;  // every line's characters, one line after another
+};
 
 void IndexedChars(std::string_view line, std::string& out) {
     out.clear();
@@ -68,39 +109,21 @@ void IndexedChars(std::string_view line, std::string& out) {
 
 FirstLetterIndex FirstLetterIndex::Build(const StringList& lines, const std::atomic<bool>* stop) {
     FirstLetterIndex index;
-    // Each line's characters are worked out once and kept in a scratch buffer, so the entries
-    // can be counted per character first and then placed into one array of the exact size.
-    std::string chars;  // every line's characters, one line after another
-    // How many characters each line has: each at most once besides the first, so 16 bits hold it.
-    std::vector<std::uint16_t> counts;
-    counts.reserve(lines.size());
-    std::string line;
-    std::array<std::size_t, 256> perChar{};
-    std::bitset<256> met;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (stop && stop->load(std::memory_order_relaxed)) break;
-        IndexedChars(lines[i], line);
-        for (const char c : line) {
-            const auto u = static_cast<std::uint8_t>(c);
-            if (!met[u]) {
-                met[u] = true;
-                index.chars_.push_back(c);
-            }
-            ++perChar[u];
-        }
-        chars += line;
-        counts.push_back(static_cast<std::uint16_t>(line.size()));
-    }
-    for (std::size_t c = 0; c < 256; ++c) index.starts_[c + 1] = index.starts_[c] + perChar[c];
+    // Indexed in two halves at once; each half's lines keep their order, and the second
+    // half's entries follow the first's under every character.
+    const std::size_t half = halfOf(lines.size());
+    Segment first(0, half), second(half, lines.size());
+    atOnce([&] { first.collect(lines, stop); }, [&] { second.collect(lines, stop); });
+    for (std::size_t c = 0; c < 256; ++c)
+        index.starts_[c + 1] = index.starts_[c] + first.perChar[c] + second.perChar[c];
     index.entries_.resize(index.starts_[256]);
-    std::array<std::size_t, 256> next;
-    std::copy(index.starts_.begin(), index.starts_.end() - 1, next.begin());
-    std::size_t at = 0;
-    for (std::size_t i = 0; i < counts.size(); ++i) {
-        for (std::size_t k = 0; k < counts[i]; ++k, ++at)
-            index.entries_[next[static_cast<std::uint8_t>(chars[at])]++] =
-                static_cast<std::uint32_t>(i);
+    std::array<std::size_t, 256> firstAt, secondAt;
+    for (std::size_t c = 0; c < 256; ++c) {
+        firstAt[c] = index.starts_[c];
+        secondAt[c] = index.starts_[c] + first.perChar[c];
     }
+    atOnce([&] { first.place(firstAt, index.entries_); },
+           [&] { second.place(secondAt, index.entries_); });
     return index;
 }
 

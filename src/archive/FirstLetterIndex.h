@@ -29,8 +29,6 @@ public:
     // `stop` is raised (a shutting-down program).
     static FirstLetterIndex Build(const StringList& lines, const std::atomic<bool>* stop = nullptr);
 
-    // Each character that begins at least one indexed word, once, in order of first appearance.
-    const std::string& IndexChars() const { return chars_; }
     bool has(unsigned char c) const { return starts_[c] != starts_[c + 1]; }
     // The list of character `c` (upper-cased); empty when it was never indexed.
     std::span<const std::uint32_t> list(unsigned char c) const {
@@ -40,9 +38,10 @@ public:
     std::size_t memoryBytes() const { return entries_.capacity() * sizeof(std::uint32_t); }
 
 private:
+    class Segment;
+
     std::array<std::size_t, 257> starts_{};
     std::vector<std::uint32_t> entries_;
-    std::string chars_;
 };
 
 }  // namespace quarrow
