@@ -1,12 +1,46 @@
 #include "archive/LoadArchives.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <new>
+
 #include "archive/ArchiveMerge.h"
 #include "archive/LoadSnapshot.h"
+#include "engine/SnapshotContainer.h"
+#include "platform/FileSystem.h"
 
 namespace quarrow {
+namespace {
+
+// The files' stated content lengths bound the names they hold. The lists are given that room
+// at once, so they are never copied as they grow, and its pages are only touched as names
+// fill them. Only a hint: a length no snapshot of the file's size comes to counts as that
+// bound, and when the room cannot be had, the lists grow as they go.
+void makeRoom(ArchiveLists& lists, const std::vector<std::string>& paths) {
+    constexpr std::size_t kContainerStart = 4096;
+    constexpr std::size_t kLikeliestRatio = 16;  // names compress far less than this
+    std::size_t room = 0;
+    std::string start;
+    for (const std::string& path : paths) {
+        std::error_code failed;
+        const auto size = std::filesystem::file_size(nativePath(path), failed);
+        if (failed || !readWholeFile(path, start, nullptr, kContainerStart)) continue;
+        room +=
+            std::min<std::size_t>(statedContentLength(start).value_or(0), kLikeliestRatio * size);
+    }
+    try {
+        // A name takes at least a few bytes of content: its line, its size, its time.
+        lists.FileDirs.reserve(room / 8, room);
+        lists.ArchiveNames.reserve(room / 8, room);
+    } catch (const std::bad_alloc&) {
+    }
+}
+
+}  // namespace
 
 ArchiveLoadResult LoadArchiveFiles(const std::vector<std::string>& paths) {
     ArchiveLoadResult result;
+    makeRoom(result.lists, paths);
     bool first = true;
     for (const std::string& path : paths) {
         SnapshotData snapshot;

@@ -127,6 +127,16 @@ std::string packSnapshot(std::string_view entryName, std::string_view content) {
     return out;
 }
 
+std::optional<std::uint32_t> statedContentLength(std::string_view fileStart) {
+    ByteReader reader(fileStart);
+    std::uint32_t count = 0, nameLength = 0, contentLength = 0;
+    std::string_view name;
+    if (!reader.readUnsignedLE(4, count) || count == 0 || !reader.readUnsignedLE(4, nameLength) ||
+        !reader.readBytes(nameLength, name) || !reader.readUnsignedLE(4, contentLength))
+        return std::nullopt;
+    return contentLength;
+}
+
 bool unpackSnapshot(std::string_view fileBytes, std::string& entryName, std::string& content,
                     std::string* error) {
     ByteReader reader(fileBytes);

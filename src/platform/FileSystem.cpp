@@ -74,7 +74,7 @@ bool makeDirectory(std::string_view path) {
     return directoryExists(path);
 }
 
-bool readWholeFile(std::string_view path, std::string& out, std::string* error) {
+bool readWholeFile(std::string_view path, std::string& out, std::string* error, std::size_t most) {
     // O_NONBLOCK so that opening a FIFO with no writer returns at once instead of waiting.
     const int fd = ::open(nativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -91,7 +91,7 @@ bool readWholeFile(std::string_view path, std::string& out, std::string* error) 
         if (error) *error = "Cannot read " + cp1251ToUtf8(path) + ": not a regular file";
         return false;
     }
-    const auto size = static_cast<std::size_t>(st.st_size);
+    const auto size = std::min(static_cast<std::size_t>(st.st_size), most);
     // The size stated when opened bounds the read: a file still growing is taken as it was.
     std::string bytes(size, '\0');
     std::size_t have = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,10 +21,12 @@ bool makeDirectories(std::string_view path);
 // Creates one folder level; true when it exists afterwards.
 bool makeDirectory(std::string_view path);
 
-// Reads a whole regular file, at most the size it has when opened; false (with `error` set)
-// when it cannot be opened or read, or is not a regular file (a folder, a FIFO, a device:
-// these are refused without blocking). `out` changes only on success.
-bool readWholeFile(std::string_view path, std::string& out, std::string* error = nullptr);
+// Reads a whole regular file, at most the size it has when opened and at most `most` bytes;
+// false (with `error` set) when it cannot be opened or read, or is not a regular file (a
+// folder, a FIFO, a device: these are refused without blocking). `out` changes only on
+// success.
+bool readWholeFile(std::string_view path, std::string& out, std::string* error = nullptr,
+                   std::size_t most = SIZE_MAX);
 
 // Publishes `bytes` as `path` atomically: they are written to `tempPath`, flushed to disk and
 // renamed over `path`, so a crash leaves either the previous complete file or the new one.
