@@ -16,8 +16,13 @@ inline std::size_t halfOf(std::size_t count) {
 }
 
 // Runs `second` on another thread and `first` on this one, and returns when both are done.
+// A second half known to be empty is not started at all.
 template <class First, class Second>
-void atOnce(First&& first, Second&& second) {
+void atOnce(First&& first, Second&& second, bool secondHasWork = true) {
+    if (!secondHasWork) {
+        std::forward<First>(first)();
+        return;
+    }
     std::jthread helper(std::forward<Second>(second));
     std::forward<First>(first)();
 }

@@ -37,8 +37,8 @@ std::size_t effectiveLength(std::string_view text) {
 }  // namespace
 
 // What a stretch of lines contributes to the index. Each line's characters are worked out once
-// and kept, so the entries can be counted per character first and then placed into one array
-// of the exact size.
+// and kept, so the bytes of every character's list can be counted first and then written into
+// one array of the exact size.
 class FirstLetterIndex::Segment {
 public:
     // Its buffers are made here, on the building thread, and filled on the indexing one.
@@ -48,29 +48,66 @@ public:
 
     void collect(const StringList& lines, const std::atomic<bool>* stop) {
         std::string line;
+        Previous previous = startingPrevious();
         for (std::size_t k = 0; k < counts_.size(); ++k) {
             if (stop && stop->load(std::memory_order_relaxed)) break;
             IndexedChars(lines[from_ + k], line);
-            for (const char c : line) ++perChar[static_cast<std::uint8_t>(c)];
+            const auto at = static_cast<std::uint32_t>(from_ + k);
+            for (const char c : line) {
+                const auto u = static_cast<std::uint8_t>(c);
+                bytesPerChar[u] += encodedSize(at - previous[u]);
+                previous[u] = at;
+            }
             chars_ += line;
             // Each character at most once besides the first, so 16 bits hold the count.
             counts_[k] = static_cast<std::uint16_t>(line.size());
         }
     }
 
-    // Writes the segment's line numbers from `next`, each character's next free place.
-    void place(std::array<std::size_t, 256> next, std::vector<std::uint32_t>& entries) const {
+    // Writes the segment's lists from `next`, each character's next free byte.
+    void place(std::array<std::size_t, 256> next, std::vector<std::uint8_t>& bytes) const {
+        Previous previous = startingPrevious();
         std::size_t at = 0;
         for (std::size_t k = 0; k < counts_.size(); ++k) {
-            for (std::size_t n = 0; n < counts_[k]; ++n, ++at)
-                entries[next[static_cast<std::uint8_t>(chars_[at])]++] =
-                    static_cast<std::uint32_t>(from_ + k);
+            const auto line = static_cast<std::uint32_t>(from_ + k);
+            for (std::size_t n = 0; n < counts_[k]; ++n, ++at) {
+                const auto u = static_cast<std::uint8_t>(chars_[at]);
+                next[u] = encode(line - previous[u], bytes, next[u]);
+                previous[u] = line;
+            }
         }
     }
 
-    std::array<std::size_t, 256> perChar{};
+    std::array<std::size_t, 256> bytesPerChar{};
 
 private:
+    using Previous = std::array<std::uint32_t, 256>;
+
+    Previous startingPrevious() const {
+        Previous previous;
+        previous.fill(static_cast<std::uint32_t>(from_));
+        return previous;
+    }
+
+    static std::size_t encodedSize(std::uint32_t step) {
+        std::size_t size = 1;
+        while (step >= 0x80) {
+            step >>= 7;
+            ++size;
+        }
+        return size;
+    }
+
+    static std::size_t encode(std::uint32_t step, std::vector<std::uint8_t>& bytes,
+                              std::size_t at) {
+        while (step >= 0x80) {
+            bytes[at++] = static_cast<std::uint8_t>(step | 0x80);
+            step >>= 7;
+        }
+        bytes[at++] = static_cast<std::uint8_t>(step);
+        return at;
+    }
+
     std::size_t from_;
     std::vector<std::uint16_t> counts_;
     std::string chars_;  // every line's characters, one line after another
@@ -109,21 +146,24 @@ void IndexedChars(std::string_view line, std::string& out) {
 
 FirstLetterIndex FirstLetterIndex::Build(const StringList& lines, const std::atomic<bool>* stop) {
     FirstLetterIndex index;
-    // Indexed in two halves at once; each half's lines keep their order, and the second
-    // half's entries follow the first's under every character.
-    const std::size_t half = halfOf(lines.size());
-    Segment first(0, half), second(half, lines.size());
-    atOnce([&] { first.collect(lines, stop); }, [&] { second.collect(lines, stop); });
-    for (std::size_t c = 0; c < 256; ++c)
-        index.starts_[c + 1] = index.starts_[c] + first.perChar[c] + second.perChar[c];
-    index.entries_.resize(index.starts_[256]);
-    std::array<std::size_t, 256> firstAt, secondAt;
+    // Indexed in two parts at once; the search reads the parts at once too.
+    index.bounds_ = {0, halfOf(lines.size()), lines.size()};
+    std::array<Segment, kParts> parts{Segment(0, index.bounds_[1]),
+                                      Segment(index.bounds_[1], lines.size())};
+    atOnce([&] { parts[0].collect(lines, stop); }, [&] { parts[1].collect(lines, stop); });
     for (std::size_t c = 0; c < 256; ++c) {
-        firstAt[c] = index.starts_[c];
-        secondAt[c] = index.starts_[c] + first.perChar[c];
+        for (std::size_t part = 0; part < kParts; ++part) {
+            const std::size_t g = group(c, part);
+            index.starts_[g + 1] = index.starts_[g] + parts[part].bytesPerChar[c];
+        }
     }
-    atOnce([&] { first.place(firstAt, index.entries_); },
-           [&] { second.place(secondAt, index.entries_); });
+    index.bytes_.resize(index.starts_.back());
+    std::array<std::array<std::size_t, 256>, kParts> next;
+    for (std::size_t c = 0; c < 256; ++c)
+        for (std::size_t part = 0; part < kParts; ++part)
+            next[part][c] = index.starts_[group(c, part)];
+    atOnce([&] { parts[0].place(next[0], index.bytes_); },
+           [&] { parts[1].place(next[1], index.bytes_); });
     return index;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "archive/AtOnce.h"
 #include "archive/CaseFold.h"
 
 namespace quarrow {
@@ -20,27 +21,52 @@ void HitCollector::add(std::uint32_t line, std::string_view name) {
 }
 
 SearchHits HitCollector::finish() {
-    SearchHits hits;
-    hits.dirs = sorted(dirs_);
-    hits.files = sorted(files_);
-    return hits;
+    sort();
+    return {linesOf(dirs_), linesOf(files_)};
 }
 
-std::vector<std::uint32_t> HitCollector::sorted(std::vector<Keyed>& hits) const {
+SearchHits HitCollector::merged(HitCollector& first, HitCollector& second) {
+    atOnce([&] { first.sort(); }, [&] { second.sort(); },
+           !second.dirs_.empty() || !second.files_.empty());
+    return {first.mergedLines(first.dirs_, second.dirs_),
+            first.mergedLines(first.files_, second.files_)};
+}
+
+bool HitCollector::before(const Keyed& a, const Keyed& b) const {
     constexpr std::uint32_t covered = kKeyWords * 8;
-    std::sort(hits.begin(), hits.end(), [&](const Keyed& a, const Keyed& b) {
-        if (a.key != b.key) return a.key < b.key;
-        // Equal keys: names that end within them are equal up to trailing NUL bytes, so the
-        // shorter comes first; longer ones are compared in full.
-        if (a.length <= covered || b.length <= covered) {
-            if (a.length != b.length) return a.length < b.length;
-            return a.line < b.line;
-        }
-        const int order = compareFolded(names_[a.line], names_[b.line]);
-        return order != 0 ? order < 0 : a.line < b.line;
-    });
+    if (a.key != b.key) return a.key < b.key;
+    // Equal keys: names that end within them are equal up to trailing NUL bytes, so the
+    // shorter comes first; longer ones are compared in full.
+    if (a.length <= covered || b.length <= covered) {
+        if (a.length != b.length) return a.length < b.length;
+        return a.line < b.line;
+    }
+    const int order = compareFolded(names_[a.line], names_[b.line]);
+    return order != 0 ? order < 0 : a.line < b.line;
+}
+
+void HitCollector::sort() {
+    const auto order = [this](const Keyed& a, const Keyed& b) { return before(a, b); };
+    std::sort(dirs_.begin(), dirs_.end(), order);
+    std::sort(files_.begin(), files_.end(), order);
+}
+
+std::vector<std::uint32_t> HitCollector::linesOf(const std::vector<Keyed>& hits) {
     std::vector<std::uint32_t> lines(hits.size());
     for (std::size_t k = 0; k < hits.size(); ++k) lines[k] = hits[k].line;
+    return lines;
+}
+
+// Both lists are sorted, and no two hits are equal in display order (lines differ).
+std::vector<std::uint32_t> HitCollector::mergedLines(const std::vector<Keyed>& a,
+                                                     const std::vector<Keyed>& b) const {
+    std::vector<std::uint32_t> lines;
+    lines.reserve(a.size() + b.size());
+    auto x = a.begin(), y = b.begin();
+    while (x != a.end() || y != b.end()) {
+        const bool fromA = y == b.end() || (x != a.end() && before(*x, *y));
+        lines.push_back((fromA ? x++ : y++)->line);
+    }
     return lines;
 }
 

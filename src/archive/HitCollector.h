@@ -22,6 +22,9 @@ public:
 
     void add(std::uint32_t line, std::string_view name);
     SearchHits finish();
+    // The hits of two collectors over the same names in display order, as if one had
+    // gathered them all; the two are sorted at once.
+    static SearchHits merged(HitCollector& first, HitCollector& second);
 
 private:
     static constexpr std::size_t kKeyWords = 4;
@@ -31,7 +34,11 @@ private:
         std::uint32_t line;
     };
 
-    std::vector<std::uint32_t> sorted(std::vector<Keyed>& hits) const;
+    bool before(const Keyed& a, const Keyed& b) const;
+    void sort();
+    static std::vector<std::uint32_t> linesOf(const std::vector<Keyed>& hits);
+    std::vector<std::uint32_t> mergedLines(const std::vector<Keyed>& a,
+                                           const std::vector<Keyed>& b) const;
 
     const StringList& names_;
     std::vector<Keyed> dirs_;

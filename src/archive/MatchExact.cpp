@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "archive/AtOnce.h"
 #include "archive/HitCollector.h"
 #include "archive/LineBatch.h"
 
@@ -20,19 +21,22 @@ bool inOrder(std::string_view line, const std::vector<FoldedFinder>& words) {
     return true;
 }
 
-// One bit per line: lines already tested need no second test, whichever list they come from.
+// One bit per line of a part: lines already tested need no second test, whichever list they
+// come from.
 class LineMarks {
 public:
-    explicit LineMarks(std::size_t lines) : bits_((lines + 63) / 64) {}
+    LineMarks(std::size_t from, std::size_t to) : from_(from), bits_((to - from + 63) / 64) {}
     bool testAndSet(std::uint32_t line) {
-        std::uint64_t& word = bits_[line >> 6];
-        const std::uint64_t bit = std::uint64_t{1} << (line & 63);
+        const std::size_t at = line - from_;
+        std::uint64_t& word = bits_[at >> 6];
+        const std::uint64_t bit = std::uint64_t{1} << (at & 63);
         const bool was = word & bit;
         word |= bit;
         return was;
     }
 
 private:
+    std::size_t from_;
     std::vector<std::uint64_t> bits_;
 };
 
@@ -67,21 +71,26 @@ std::optional<ExactResult> MatchExact(const ArchiveContent& content,
         required |= signatureOf(word);
     }
     const StringList& names = content.FileDirs();
-    HitCollector hits(names);
-    LineBatch batch(names, [&](std::uint32_t line, std::string_view name) {
-        if (LineMatchesWords(name, finders, wild)) hits.add(line, name);
-    });
-    LineMarks tested(names.size());
-    for (const std::string& word : words) {
-        for (const std::uint32_t line : index.list(firstChar(word))) {
-            if (cancel.cancelled()) return std::nullopt;
-            if (tested.testAndSet(line)) continue;
-            if (mayContain(content.signature(line), required)) batch.add(line);
+    // Each part of the index is searched on a thread of its own.
+    const auto searchPart = [&](std::size_t part, HitCollector& hits) {
+        LineMarks tested(index.partBegin(part), index.partBegin(part + 1));
+        LineBatch batch(names, [&](std::uint32_t line, std::string_view name) {
+            if (LineMatchesWords(name, finders, wild)) hits.add(line, name);
+        });
+        for (const std::string& word : words) {
+            index.forEach(firstChar(word), part, [&](std::uint32_t line) {
+                if (!tested.testAndSet(line) && mayContain(content.signature(line), required))
+                    batch.add(line);
+                return !cancel.cancelled();
+            });
         }
-    }
-    batch.flush();
+        batch.flush();
+    };
+    HitCollector first(names), second(names);
+    atOnce([&] { searchPart(0, first); }, [&] { searchPart(1, second); },
+           index.partBegin(1) < index.partBegin(2));
     if (cancel.cancelled()) return std::nullopt;
-    result.hits = hits.finish();
+    result.hits = HitCollector::merged(first, second);
     return result;
 }
 

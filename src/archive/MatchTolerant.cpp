@@ -1,7 +1,9 @@
 #include "archive/MatchTolerant.h"
 
 #include <algorithm>
+#include <array>
 
+#include "archive/AtOnce.h"
 #include "archive/CaseFold.h"
 #include "archive/FoldedFinder.h"
 #include "archive/HitCollector.h"
@@ -138,23 +140,36 @@ std::optional<SearchHits> MatchTolerant(const ArchiveContent& content,
     });
     if (repeated) return SearchHits();
 
-    TolerantMatcher matcher(words);
     const StringList& names = content.FileDirs();
-    HitCollector collector(names);
-    bool found = false;
-    LineBatch batch(names, [&](std::uint32_t line, std::string_view name) {
-        if (!matcher.matches(name)) return;
-        // Lines come in ascending order: the first that passes is where a grown text resumes.
-        if (!found) state.update([&](SearchState& s) { s.FuzzyResume = static_cast<int>(line); });
-        found = true;
-        collector.add(line, name);
-    });
-    for (std::size_t i = resume; i < names.size(); ++i) {
-        if (cancel.cancelled()) return std::nullopt;
-        if (matcher.mayMatch(content.signature(i))) batch.add(static_cast<std::uint32_t>(i));
-    }
-    batch.flush();
-    const SearchHits hits = collector.finish();
+    // The lines from `resume` on are searched in two parts at once.
+    const std::size_t split = resume + halfOf(names.size() - std::min(resume, names.size()));
+    const std::array<std::size_t, 3> bounds{resume, split, std::max(resume, names.size())};
+    std::array<HitCollector, 2> collectors{HitCollector(names), HitCollector(names)};
+    std::array<std::optional<std::uint32_t>, 2> firstHit;
+    std::array<bool, 2> finished{};
+    const auto searchPart = [&](std::size_t part) {
+        TolerantMatcher matcher(words);
+        LineBatch batch(names, [&](std::uint32_t line, std::string_view name) {
+            if (!matcher.matches(name)) return;
+            if (!firstHit[part]) firstHit[part] = line;
+            collectors[part].add(line, name);
+        });
+        for (std::size_t i = bounds[part]; i < bounds[part + 1]; ++i) {
+            if (cancel.cancelled()) return;
+            if (matcher.mayMatch(content.signature(i))) batch.add(static_cast<std::uint32_t>(i));
+        }
+        batch.flush();
+        finished[part] = true;
+    };
+    atOnce([&] { searchPart(0); }, [&] { searchPart(1); }, split < bounds[2]);
+    // The first line that passes, as one search in ascending order would have met it, is where
+    // a grown text resumes.
+    const std::optional<std::uint32_t> resumeAt =
+        firstHit[0] ? firstHit[0] : (finished[0] ? firstHit[1] : std::nullopt);
+    if (resumeAt)
+        state.update([&](SearchState& s) { s.FuzzyResume = static_cast<int>(*resumeAt); });
+    if (cancel.cancelled()) return std::nullopt;
+    const SearchHits hits = HitCollector::merged(collectors[0], collectors[1]);
     if (hits.files.empty()) {
         // The next text is searched tolerantly again, from the first line.
         state.update([](SearchState& s) {
