@@ -34,7 +34,9 @@ SearchHits HitCollector::merged(HitCollector& first, HitCollector& second) {
 
 bool HitCollector::before(const Keyed& a, const Keyed& b) const {
     constexpr std::uint32_t covered = kKeyWords * 8;
-    if (a.key != b.key) return a.key < b.key;
+    // Word by word: comparing the arrays whole calls memcmp for every pair.
+    for (std::size_t k = 0; k < kKeyWords; ++k)
+        if (a.key[k] != b.key[k]) return a.key[k] < b.key[k];
     // Equal keys: names that end within them are equal up to trailing NUL bytes, so the
     // shorter comes first; longer ones are compared in full.
     if (a.length <= covered || b.length <= covered) {
