@@ -1,6 +1,7 @@
 #include "archive/RunScore.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace quarrow {
@@ -21,18 +22,22 @@ int RunScoreStripped(std::string_view a, std::string_view b, int minRun) {
     const std::size_t need = static_cast<std::size_t>(std::max(minRun, 1));
     const std::size_t la = a.size();
     const std::size_t lb = b.size();
-    // 1-based positions; both loops test their bound after the step.
+    // 1-based positions; both loops test their bound after the step, so line positions 1 to
+    // `lastJ` are the ones a run may start at. Positions whose character differs from the
+    // word's are passed over at once.
+    const std::size_t lastJ = lb > 1 ? lb - 1 : 1;
     std::size_t i = 1;
     do {
         std::size_t j = 1;
         do {
-            if (a[i - 1] == b[j - 1]) {
-                std::size_t r = 1;
-                while (r < need && i + r <= la && j + r <= lb && a[i + r - 1] == b[j + r - 1]) ++r;
-                if (r >= need) return static_cast<int>(2 * r);
-                i += r - 1;
-                j += r - 1;
-            }
+            const void* next = std::memchr(b.data() + j - 1, a[i - 1], lastJ - j + 1);
+            if (!next) break;
+            j = static_cast<std::size_t>(static_cast<const char*>(next) - b.data()) + 1;
+            std::size_t r = 1;
+            while (r < need && i + r <= la && j + r <= lb && a[i + r - 1] == b[j + r - 1]) ++r;
+            if (r >= need) return static_cast<int>(2 * r);
+            i += r - 1;
+            j += r - 1;
             ++j;
         } while (j < lb);
         ++i;
