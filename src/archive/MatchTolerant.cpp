@@ -79,6 +79,7 @@ bool mayPass(const TolerantWord& w, CharSignature line) {
 class TolerantMatcher {
 public:
     explicit TolerantMatcher(const std::vector<std::string>& words) {
+        for (const char c : kRunScoreSkipped) skipped_[static_cast<std::uint8_t>(c)] = true;
         for (std::size_t k = 0; k < words.size(); ++k) {
             prepared_.push_back(prepareWord(words, k));
             literal_.emplace_back(words[k]);
@@ -95,9 +96,11 @@ public:
     bool matches(std::string_view name) {
         tolerantLineInto(name, line_);
         if (line_.size() < total_) return false;
-        stripped_.clear();
+        stripped_.resize(line_.size());
+        std::size_t kept = 0;
         for (const char c : line_)
-            if (kRunScoreSkipped.find(c) == std::string_view::npos) stripped_.push_back(c);
+            if (!skipped_[static_cast<std::uint8_t>(c)]) stripped_[kept++] = c;
+        stripped_.resize(kept);
         for (std::size_t k = 0; k < prepared_.size(); ++k) {
             const TolerantWord& w = prepared_[k];
             const int score = RunScoreStripped(w.run, stripped_, w.minRun);
@@ -114,6 +117,7 @@ private:
     std::size_t total_ = 0;
     std::string line_;      // reused for every line
     std::string stripped_;  // reused for every line
+    std::array<bool, 256> skipped_{};
 };
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "archive/RunScore.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -26,10 +28,21 @@ int RunScoreStripped(std::string_view a, std::string_view b, int minRun) {
     // `lastJ` are the ones a run may start at. Positions whose character differs from the
     // word's are passed over at once.
     const std::size_t lastJ = lb > 1 ? lb - 1 : 1;
+    // Which bytes the line holds: a word character it lacks is passed over without a look.
+    std::array<std::uint64_t, 4> held{};
+    for (const char c : b) {
+        const auto u = static_cast<std::uint8_t>(c);
+        held[u >> 6] |= std::uint64_t{1} << (u & 63);
+    }
+    const auto lineHolds = [&](char c) {
+        const auto u = static_cast<std::uint8_t>(c);
+        return (held[u >> 6] >> (u & 63)) & 1;
+    };
     std::size_t i = 1;
     do {
         std::size_t j = 1;
         do {
+            if (!lineHolds(a[i - 1])) break;
             const void* next = std::memchr(b.data() + j - 1, a[i - 1], lastJ - j + 1);
             if (!next) break;
             j = static_cast<std::size_t>(static_cast<const char*>(next) - b.data()) + 1;
