@@ -62,16 +62,14 @@ TEST(SnapshotFormatTaggedInt, SmallestFormWrittenAnyFormReadBadFormsRefused) {
     }
 }
 
-TEST(SnapshotFormatListBlock, WritesCountThenLinesWithCrLf) {
+TEST(SnapshotFormatListBlock, CountThenLinesWithCrLfReadSplitAtCrLfOrEither) {
     EXPECT_EQ(blockOf({}), "\x02\x00"s);
     EXPECT_EQ(blockOf({""}), "\x02\x02\r\n"s);
     EXPECT_EQ(blockOf({"ab", "", "\xC0"}), "\x02\x09"s + "ab\r\n\r\n\xC0\r\n");
     // 20 lines of 8 bytes plus CR LF: 200 bytes, the two-byte form; 4000 lines the four-byte one.
     EXPECT_EQ(blockOf(Lines(20, "12345678")).substr(0, 3), "\x03\xC8\x00"s);
     EXPECT_EQ(blockOf(Lines(4000, "12345678")).substr(0, 5), "\x04\x40\x9C\x00\x00"s);
-}
-
-TEST(SnapshotFormatListBlock, SplitsAtCrLfOrEither) {
+    // Read back split at CR LF, CR or LF alone.
     const std::vector<std::pair<std::string, Lines>> cases = {
         {"", {}},
         {"\r\n", {""}},
@@ -96,9 +94,7 @@ TEST(SnapshotFormatListBlock, SplitsAtCrLfOrEither) {
         EXPECT_EQ(lines, expected);
         EXPECT_EQ(linesOf(arena), expected);
     }
-}
-
-TEST(SnapshotFormatListBlock, DamagedBlocksFailAndLeaveNoLines) {
+    // Damaged blocks fail and leave no lines.
     for (const std::string& bytes : {""s, "\x02\xFF"s, "\x04\x00\x00\x00\x80"s, "\x02\x05"s + "abc",
                                      "\x04\xFF\xFF\xFF\x7F"s + "a\r\n", "\x07\x00"s}) {
         ByteReader reader(bytes);
@@ -110,7 +106,7 @@ TEST(SnapshotFormatListBlock, DamagedBlocksFailAndLeaveNoLines) {
     }
 }
 
-TEST(SnapshotFormatContainer, LayoutIsCountNameLengthThenZlibLevel9) {
+TEST(SnapshotFormatContainer, LayoutIsCountNameLengthThenZlibLevel9AndBytesAfterItAreNoDamage) {
     const std::string content = blockOf({"h"}) + blockOf({"/"}) + blockOf({"n"});
     EXPECT_EQ(content, "\x02\x03h\r\n\x02\x03/\r\n\x02\x03n\r\n"s);
     const std::string file = packSnapshot("x.qrnet", content);
@@ -123,9 +119,8 @@ TEST(SnapshotFormatContainer, LayoutIsCountNameLengthThenZlibLevel9) {
                          reinterpret_cast<const Bytef*>(file.data() + 19), file.size() - 19),
               Z_OK);
     EXPECT_EQ(inflated, content);
-}
 
-TEST(SnapshotFormatContainer, AcceptsHighlyCompressibleContentAndBytesAfterTheStream) {
+    // Highly compressible content and bytes after the stream are read.
     const std::string zeros(4 << 20, '\0');
     std::string name, unpacked;
     ASSERT_TRUE(unpackSnapshot(packSnapshot("\xCC\xF3\xE7.qrnet", zeros) + "trailing", name,
@@ -179,11 +174,16 @@ TEST(SnapshotFormatTextExport, ModesWriteNamesOrNothing) {
     EXPECT_EQ(buildTextExport(1, "h", StringList(), StringList()), "");
 }
 
-TEST(ResumeFileHeader, NineLinesThenComments) {
+TEST(ResumeFileFormat, NineHeaderLinesThenCommentsAndFourUncompressedBlocksByteForByte) {
     EXPECT_EQ(buildResumeHeader("20240102_030405", "h.example", "/pub/", "*.avi", "/pub/x/", "bob",
                                 "secret", 2121, {"note 1", "\xC7\xE0\xEC\xE5\xF2\xEA\xE0"}),
               (Lines{"20240102_030405", "h.example", "/pub/", "*.avi", "/pub/x/", "bob", "secret",
                      "2121", "END_MainFtp_", "note 1", "\xC7\xE0\xEC\xE5\xF2\xEA\xE0"}));
+    ResumeData data;
+    data.header = {"s"};
+    data.fileDirs = toList({"/"});
+    data.fileNames = toList({"n"});
+    EXPECT_EQ(buildResumeFile(data), "\x02\x03s\r\n\x02\x00\x02\x03/\r\n\x02\x03n\r\n"s);
 }
 
 TEST(ResumeFileHeader, LoginRulesByHeaderLength) {
@@ -226,14 +226,6 @@ TEST(ResumeFileHeader, LoginRulesByHeaderLength) {
         EXPECT_EQ(error.rfind("resume file damaged: ", 0), 0u) << error;
         EXPECT_EQ(login.userName, "old");
     }
-}
-
-TEST(ResumeFileFormat, FourUncompressedBlocksByteForByte) {
-    ResumeData data;
-    data.header = {"s"};
-    data.fileDirs = toList({"/"});
-    data.fileNames = toList({"n"});
-    EXPECT_EQ(buildResumeFile(data), "\x02\x03s\r\n\x02\x00\x02\x03/\r\n\x02\x03n\r\n"s);
 }
 
 }  // namespace

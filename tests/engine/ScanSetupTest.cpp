@@ -31,9 +31,8 @@ TEST(ScanStartTest, EntriesAreWrittenBackNormalisedOrRefusedUntouched) {
         EXPECT_EQ(NormaliseScanEntries(entries), written.has_value()) << "'" << typed.server << "'";
         EXPECT_EQ(textsOf(entries), textsOf(written.value_or(typed)));
     }
-    EXPECT_EQ(StartPort(""), 21);
-    EXPECT_EQ(StartPort("  "), 21);
-    EXPECT_EQ(StartPort(" 2121 "), 2121);
+    for (const auto& [text, port] : {std::pair{"", 21}, {"  ", 21}, {" 2121 ", 2121}})
+        EXPECT_EQ(StartPort(text), port) << text;
     for (const char* bad : {"abc", "21a", "70000", "0"}) EXPECT_FALSE(StartPort(bad)) << bad;
 }
 
@@ -90,8 +89,8 @@ TEST(CommandLineFill, FillsTheJobWithDefaultsAndNormalisedValues) {
     EXPECT_EQ(FillJobFromDescription(context, job, "[path=/x]", 0, error), FillResult::NoServer);
 }
 
-TEST(Masks, ExtensionsSplitAtStarsAndTrimmed) {
-    const std::pair<const char*, Lines> cases[] = {
+TEST(Masks, ExtensionsSplitAtStarsAndTrimmedAndNamesMatchByTheExtensionRule) {
+    const std::pair<const char*, Lines> masks[] = {
         {"*.MP3*.OGG", {".MP3", ".OGG"}},
         {"*.MP3 *.OGG ", {".MP3", ".OGG"}},
         {"JUNK*.AVI", {".AVI"}},
@@ -101,12 +100,10 @@ TEST(Masks, ExtensionsSplitAtStarsAndTrimmed) {
         {"*.A*.BC", {".A", ".BC"}},
         {"*.MP3*X", {".MP3"}},  // one character is no mask
     };
-    for (const auto& [mask, extensions] : cases) EXPECT_EQ(BuildExtensions(mask), extensions);
-}
+    for (const auto& [mask, extensions] : masks) EXPECT_EQ(BuildExtensions(mask), extensions);
 
-// Names shorter than four characters never match an extension (".mp"); the name's extension
-// is upper-cased, Cyrillic included, the mask is taken as it is.
-TEST(Masks, NamesMatchByTheExtensionRule) {
+    // Names shorter than four characters never match an extension (".mp"); the name's
+    // extension is upper-cased, Cyrillic included, the mask is taken as it is.
     const struct {
         const char *name, *mask;
         bool matches;

@@ -348,13 +348,6 @@ TEST_F(ScanCloseStressTest, PagesClosedInRandomOrderWhileScanningNeverSeeAnother
     EXPECT_GT(closedAfterAWrite, 0) << "no page was closed while its scan was saving";
 }
 
-std::size_t countStarting(const Lines& lines, const Lines& prefixes) {
-    return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [&](const auto& l) {
-        return std::any_of(prefixes.begin(), prefixes.end(),
-                           [&](const auto& p) { return l.starts_with(p); });
-    }));
-}
-
 using ScanFaultTest = ScanFixture;
 
 // Each fault, met once or on every connection, must leave the walk's results exactly those of

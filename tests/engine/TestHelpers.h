@@ -49,6 +49,14 @@ inline Lines namesOf(const std::vector<FtpEntry>& entries) {
     return names;
 }
 
+// How many of `lines` start with one of `prefixes`.
+inline std::size_t countStarting(const Lines& lines, const Lines& prefixes) {
+    return std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+        return std::any_of(prefixes.begin(), prefixes.end(),
+                           [&](const std::string& p) { return line.starts_with(p); });
+    });
+}
+
 // The keys that point a scan or a watch entry at the loopback server on `port`.
 inline std::string loopback(int port) {
     return "[server=127.0.0.1][port=" + std::to_string(port) + "]";

@@ -178,7 +178,7 @@ private slots:
         QCOMPARE(a.names(), ascending + QStringList{QStringLiteral("d.mp3")});
     }
 
-    void saveWritesTheChosenResultType() {
+    void saveClickCopyDoubleClickAndViewItemsActOnTheShownRows() {
         NevWindow a;
         a.form.showEntry(a.addEntry("one", kItems));
         const std::tuple<const char*, int, const char*, std::string> cases[] = {
@@ -196,11 +196,8 @@ private slots:
             if (!firstLine.empty()) QCOMPARE(bytes->substr(0, bytes->find("\r\n")), firstLine);
         }
         QCOMPARE(a.dialogs.filters, (QList<int>{1, 1, 1, 1}));
-    }
 
-    void clickShowsTheAddressCopyTakesItAndDoubleClickOpensTheFolder() {
-        NevWindow a;
-        a.form.showEntry(a.addEntry("one", kItems));
+        // A click shows the address, Ctrl+C copies it, a double click opens the folder.
         QVERIFY(a.action("N7")->isEnabled());
         QTest::mouseClick(a.table()->viewport(), Qt::LeftButton, {}, a.rowCentre(1));
         QVERIFY2(!a.action("N5")->isEnabled(), "a folder cannot be copied as a file");
@@ -222,11 +219,8 @@ private slots:
         QCOMPARE(a.dialogs.urls,
                  (QList<QUrl>{QUrl(QStringLiteral("ftp://ftp.example.org/pub/music/")),
                               QUrl(QStringLiteral("ftp://ftp.example.org/pub/music/new/"))}));
-    }
 
-    void viewItemsSwitchTheViewStyle() {
-        NevWindow a;
-        a.form.showEntry(a.addEntry("one", kItems));
+        // The view items switch the view style.
         auto* views = a.form.findChild<QStackedWidget*>();
         auto* icons = a.form.findChild<QListView*>(QStringLiteral("FilesIcons"));
         a.action("N3")->trigger();

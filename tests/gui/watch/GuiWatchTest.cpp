@@ -287,8 +287,9 @@ private slots:
         QVERIFY(a.checksEnd() && a.scansEnd());
     }
 
-    // Defaults, then every field through its control and back.
-    void formRoundTripsEveryFieldThroughItsControl() {
+    // Defaults, then every field through its control and back; the spin edits, the save button
+    // and the placement on screen.
+    void formRoundTripsEveryFieldThroughItsControlsAndStaysOnScreen() {
         FakeDialogs dialogs;
         TFormSetingSpy dialog(dialogs, nullptr);
         QCOMPARE(fields(dialog.form()), fields(WatchForm{}));
@@ -318,12 +319,9 @@ private slots:
         dialog.copyHistory({QStringLiteral("zeta"), QStringLiteral("Alpha")}, {}, {}, {}, {});
         QCOMPARE(control<QComboBox>(dialog, "cbsServer")->itemText(0), QStringLiteral("Alpha"));
         QCOMPARE(fields(dialog.form()), fields(changed));  // no item replaced a typed text
-    }
 
-    void spinEditsTurnZeroOrNothingIntoOneAtOnce() {
-        FakeDialogs dialogs;
-        TFormSetingSpy dialog(dialogs, nullptr);
-        // Spin, cleared first, typed, value; after clearing, the next digit replaces the 1.
+        // Spin edits turn zero or nothing into one at once: spin, cleared first, typed, value;
+        // after clearing, the next digit replaces the 1.
         const std::tuple<const char*, bool, const char*, int> cases[] = {
             {"SpinEdit1", false, "0", 1},
             {"SpinEdit2", true, "", 1},
@@ -342,6 +340,29 @@ private slots:
         zero.intervalMinutes = zero.days = 0;
         dialog.setForm(zero);
         QCOMPARE(QPoint(dialog.form().intervalMinutes, dialog.form().days), QPoint(1, 1));
+
+        // The save button takes the chosen file, trimmed, and its filter.
+        WatchForm form;
+        form.saveName = "old";
+        dialog.setForm(form);
+        dialogs.saves.push_back(SaveChoice{QStringLiteral("  /tmp/new.qrnet \t"), 3});
+        for (int press = 0; press < 2; ++press) {  // the second press is cancelled
+            control<QPushButton>(dialog, "Button2")->click();
+            QVERIFY(dialog.form().saveName == "/tmp/new.qrnet" && dialog.SaveType == 3);
+        }
+        // Opened on the name shown, with filter 1 before any choice, then the one chosen.
+        QCOMPARE(dialogs.folders,
+                 (QStringList{QStringLiteral("old"), QStringLiteral("/tmp/new.qrnet")}));
+        QCOMPARE(dialogs.filters, (QList<int>{1, 3}));
+
+        // Near an edge of the screen the dialog is moved back inside it.
+        QWidget main;
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        for (const QPoint corner : {area.topLeft(), area.topRight(), area.bottomRight()}) {
+            main.move(corner);
+            dialog.placeNear(main, corner);
+            QVERIFY(area.contains(dialog.frameGeometry()));
+        }
     }
 
     void languageRelabelsAndOkNeedsAServerWhileClosingCancels() {
@@ -382,36 +403,6 @@ private slots:
         QVERIFY(!showAndDo(dialog, [] {}));
         QVERIFY(!dialog.Confirmed && dialogs.messages.size() == 1);
         QCOMPARE(dialog.form().server, std::string("ftp.example.org"));
-    }
-
-    void saveButtonTakesTheChosenFileTrimmedAndItsFilter() {
-        FakeDialogs dialogs;
-        TFormSetingSpy dialog(dialogs, nullptr);
-        WatchForm form;
-        form.saveName = "old";
-        dialog.setForm(form);
-        dialogs.saves.push_back(SaveChoice{QStringLiteral("  /tmp/new.qrnet \t"), 3});
-        for (int press = 0; press < 2; ++press) {  // the second press is cancelled
-            control<QPushButton>(dialog, "Button2")->click();
-            QVERIFY(dialog.form().saveName == "/tmp/new.qrnet" && dialog.SaveType == 3);
-        }
-        // Opened on the name shown, with filter 1 before any choice, then the one chosen.
-        QCOMPARE(dialogs.folders,
-                 (QStringList{QStringLiteral("old"), QStringLiteral("/tmp/new.qrnet")}));
-        QCOMPARE(dialogs.filters, (QList<int>{1, 3}));
-    }
-
-    // Near an edge of the screen the dialog is moved back inside it.
-    void placedOnScreenNearItsEdges() {
-        FakeDialogs dialogs;
-        TFormSetingSpy dialog(dialogs, nullptr);
-        QWidget main;
-        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-        for (const QPoint corner : {area.topLeft(), area.topRight(), area.bottomRight()}) {
-            main.move(corner);
-            dialog.placeNear(main, corner);
-            QVERIFY(area.contains(dialog.frameGeometry()));
-        }
     }
 };
 
