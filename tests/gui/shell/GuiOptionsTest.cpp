@@ -25,9 +25,25 @@ class GuiOptionsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void identificationIgnoreListAndHomePageLink() {
+    void startNeedsServerUserAndPasswordThenIdentificationIgnoreListAndHomePageLink() {
         Window a;
         FormWidgets& w = a.w();
+        // Start needs a server, a user and a password; the port takes digits only.
+        QVERIFY(!w.Button1->isEnabled());
+        w.cbsServer->setEditText(QStringLiteral("host"));
+        QVERIFY(w.Button1->isEnabled());
+        w.cbspassword->lineEdit()->setText(QStringLiteral("  "));
+        QTest::mouseMove(w.TabSheet1, QPoint(5, 5));
+        QTest::mouseMove(w.TabSheet1, QPoint(8, 8));
+        QTRY_VERIFY(!w.Button1->isEnabled());
+        w.cbspassword->setEditText(QStringLiteral("pw"));
+        QVERIFY(w.Button1->isEnabled());
+        w.cbsServer->setEditText(QString());
+        QVERIFY(!w.Button1->isEnabled());
+        w.Port->clear();
+        QTest::keyClicks(w.Port, QStringLiteral("2a1-b"));
+        QCOMPARE(w.Port->text(), QStringLiteral("21"));
+
         QVERIFY(QTest::qWaitForWindowActive(a.form.get()));
         w.pc1->setCurrentWidget(w.TabSheet7);
 
@@ -90,25 +106,6 @@ private slots:
         QCOMPARE(*a.form->state().context.CommentLines(), std::vector<std::string>{"unsaved"});
         QCOMPARE(*a.program.bytes("TXT/Coment.txt"), saved);
         QVERIFY(a.scansEnd());
-    }
-
-    void startNeedsServerUserAndPasswordAndThePortTakesDigitsOnly() {
-        Window a;
-        FormWidgets& w = a.w();
-        QVERIFY(!w.Button1->isEnabled());
-        w.cbsServer->setEditText(QStringLiteral("host"));
-        QVERIFY(w.Button1->isEnabled());
-        w.cbspassword->lineEdit()->setText(QStringLiteral("  "));
-        QTest::mouseMove(w.TabSheet1, QPoint(5, 5));
-        QTest::mouseMove(w.TabSheet1, QPoint(8, 8));
-        QTRY_VERIFY(!w.Button1->isEnabled());
-        w.cbspassword->setEditText(QStringLiteral("pw"));
-        QVERIFY(w.Button1->isEnabled());
-        w.cbsServer->setEditText(QString());
-        QVERIFY(!w.Button1->isEnabled());
-        w.Port->clear();
-        QTest::keyClicks(w.Port, QStringLiteral("2a1-b"));
-        QCOMPARE(w.Port->text(), QStringLiteral("21"));
     }
 
     void namedControlsTakeTheirCaptionsByKind() {
