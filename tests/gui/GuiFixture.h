@@ -141,6 +141,11 @@ struct TreeServer {
     FtpServer server;
 };
 
+// The texts of `joined` (UTF-8) between its '|', for comparing several captions at once.
+inline QStringList listOf(const char* joined) {
+    return QString::fromUtf8(joined).split(QLatin1Char('|'));
+}
+
 // The text of every item the list holds, in its order.
 QStringList itemTexts(VirtualListView* list);
 

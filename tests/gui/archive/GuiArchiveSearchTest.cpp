@@ -233,7 +233,7 @@ private slots:
              {"song of", "концерт", "song", "song of songs", "КОНЦЕРТ", "item 10"})
             search(QString::fromUtf8(text));
         QCOMPARE((QStringList{w.cb1->itemText(0), w.cb1->itemText(1), w.cb1->itemText(2)}),
-                 QString::fromUtf8("ITEM 10|КОНЦЕРТ|SONG OF").split(QLatin1Char('|')));
+                 listOf("ITEM 10|КОНЦЕРТ|SONG OF"));
         QVERIFY(w.cb1->count() == 3 && w.cb1->currentText() == QStringLiteral("item 10"));
 
         // Closing the archive page forgets the archive; a search typed now finds no archive

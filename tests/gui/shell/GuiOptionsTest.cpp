@@ -1,10 +1,13 @@
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QGroupBox>
+#include <QScreen>
 
 #include "engine/Translate.h"
 #include "gui/GuiFixture.h"
 #include "gui/shell/FormLanguage.h"
+#include "gui/shell/LogoArea.h"
 #include "gui/shell/OptionsTab.h"
 #include "platform/Cp1251.h"
 #include "platform/TextLines.h"
@@ -135,29 +138,38 @@ private slots:
         const QStringList shown = {label->text(),   button->text(),      check->text(),
                                    box->title(),    tabText(tabs, page), edit->text(),
                                    missing->text(), window.windowTitle()};
-        QCOMPARE(shown, QStringLiteral("Start scan\nnow||Tick|Group|Second|E|kept|Demo window")
-                            .split(QLatin1Char('|')));
+        QCOMPARE(shown, listOf("Start scan\nnow||Tick|Group|Second|E|kept|Demo window"));
     }
 
-    void englishAtFirstAndTheLanguageComboRelabelsEverything() {
+    // The first run shows the designed window on the scanner page, centred, in English.
+    void firstRunIsEnglishAndTheLanguageComboRelabelsEverything() {
         Window a;
         FormWidgets& w = a.w();
+        QCOMPARE(a.form->size(), QSize(387, 501));
+        const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(qAbs(a.form->frameGeometry().center().x() - work.center().x()) <= 1);
+        QVERIFY(w.pc1->currentIndex() == 0 && w.ComboBox1->currentIndex() == 0);
+        QVERIFY(w.cbsupdate->isChecked() && a.form->state().identText == "Quarrowbrisk");
+        QCOMPARE(w.cbsIdent->currentText(), QStringLiteral("Quarrow"));
+        QCOMPARE(w.logo->version(), QStringLiteral("1.2.3.0"));
+        for (const char* folder : {"TXT", "Session", "Spy", "Arhive"})
+            QVERIFY2(QFileInfo(a.program.file(folder)).isDir(), folder);
         const auto captions = [&] {
             return QStringList{
                 w.Button1->text(), tabText(w.pc1, w.TabSheet3), w.Label18->text(),
                 QString::fromStdString(cp1251ToUtf8(a.form->state().texts.noserver))};
         };
-        QCOMPARE(captions(), QStringLiteral("Start|Archive|Check for an update|Please enter the "
-                                            "address of an FTP server.")
-                                 .split(QLatin1Char('|')));
+        QCOMPARE(
+            captions(),
+            listOf("Start|Archive|Check for an update|Please enter the address of an FTP server."));
         QCOMPARE(w.cbsupdate->text(), QStringLiteral("Check for updates automatically"));
+        QCOMPARE(w.cbsTls->text(), QStringLiteral("Encrypt (FTPS)"));
         QCOMPARE(a.form->windowTitle(), QStringLiteral("Quarrow"));
         QCOMPARE(a.form->state().context.Texts()->infojointhost, std::string("connected."));
 
         w.ComboBox1->setCurrentIndex(1);
         const QStringList russian =
-            QStringLiteral("Старт|Архив|Проверить обновление|Укажите адрес FTP-сервера.")
-                .split(QLatin1Char('|'));
+            listOf("Старт|Архив|Проверить обновление|Укажите адрес FTP-сервера.");
         QCOMPARE(captions(), russian);
         QCOMPARE(a.form->state().languageFile, a.program.path() + "TXT/Ru.lng");
         w.ComboBox1->setCurrentIndex(0);

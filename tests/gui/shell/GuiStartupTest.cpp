@@ -1,12 +1,10 @@
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QScreen>
 #include <ctime>
 
 #include "engine/Settings.h"
 #include "fixtures/FixtureProcess.h"
 #include "gui/GuiFixture.h"
-#include "gui/shell/LogoArea.h"
 #include "platform/DateTimeText.h"
 
 namespace quarrow::test {
@@ -17,20 +15,6 @@ class GuiStartupTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void firstRunShowsTheDesignedWindowOnTheScannerPageInEnglish() {
-        Window a;
-        FormWidgets& w = a.w();
-        QCOMPARE(a.form->size(), QSize(387, 501));
-        const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
-        QVERIFY(qAbs(a.form->frameGeometry().center().x() - work.center().x()) <= 1);
-        QVERIFY(w.pc1->currentIndex() == 0 && w.ComboBox1->currentIndex() == 0);
-        QVERIFY(w.cbsupdate->isChecked() && a.form->state().identText == "Quarrowbrisk");
-        QCOMPARE(w.cbsIdent->currentText(), QStringLiteral("Quarrow"));
-        QCOMPARE(w.logo->version(), QStringLiteral("1.2.3.0"));
-        for (const char* folder : {"TXT", "Session", "Spy", "Arhive"})
-            QVERIFY2(QFileInfo(a.program.file(folder)).isDir(), folder);
-    }
-
     void savedSettingsComeBackAndAreWrittenAtClose() {
         Window a({{"quarrow.ini",
                    {"[MainWinPos]", "Left=-4", "Top=-4", "Width=700", "Height=500", "[MainWinPage]",
@@ -77,9 +61,7 @@ private slots:
                                    w.cbsIdent->itemText(0),     w.lbignore->item(0)->text(),
                                    w.MemoComent->toPlainText(), w.cbsUserName->currentText(),
                                    w.cbspassword->currentText()};
-        QCOMPARE(shown,
-                 QStringLiteral("/incoming/|/|ALSO|zeta|line one\nline two|anonymous|us@site")
-                     .split(QLatin1Char('|')));
+        QCOMPARE(shown, listOf("/incoming/|/|ALSO|zeta|line one\nline two|anonymous|us@site"));
         QCOMPARE((QList<int>{w.cbsFindPath->count(), w.cbsServer->count(), w.cbsIdent->count(),
                              w.lbignore->count()}),
                  (QList<int>{2, 3, 2, 2}));

@@ -154,7 +154,7 @@ private slots:
         QHeaderView* header = a.table()->horizontalHeader();
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                           QPoint(header->sectionViewportPosition(1) + 5, 5));
-        const QStringList ascending = QStringLiteral("A a.mp3 b.mp3 c.mp3").split(QLatin1Char(' '));
+        const QStringList ascending = listOf("A|a.mp3|b.mp3|c.mp3");
         QCOMPARE(a.names(), ascending);
         a.form.FilesColumnClick(2);
         QCOMPARE(a.names(), (QStringList{ascending.rbegin(), ascending.rend()}));

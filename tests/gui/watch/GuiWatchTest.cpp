@@ -1,6 +1,7 @@
 #include <utime.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QScreen>
 #include <QSpinBox>
 #include <QTableView>
@@ -265,9 +266,7 @@ private slots:
             window->rows().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
             a.tab().editor().dialog()->windowTitle(), a.w().SpeedButton6->text(),
             downloads->findChild<QPushButton*>(QStringLiteral("SpeedButton1"))->text()};
-        QCOMPARE(captions,
-                 QStringLiteral("Новые файлы|Размер|Настройка слежения|Запустить всё|Прервать")
-                     .split(QLatin1Char('|')));
+        QCOMPARE(captions, listOf("Новые файлы|Размер|Настройка слежения|Запустить всё|Прервать"));
     }
 
     void commandLineUnticksAndStartsAll() {
@@ -381,6 +380,8 @@ private slots:
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Watch settings"));
         QCOMPARE(control<QLabel>(dialog, "Label7")->text(),
                  QStringLiteral("Show new files of the last "));
+        QCOMPARE(control<QCheckBox>(dialog, "cbsTls")->text(),
+                 QStringLiteral("Encrypt the connection (FTPS, TLS)"));
         QCOMPARE(dialog.palette().color(QPalette::Window), QColor(1, 2, 3));
 
         auto* server = control<QComboBox>(dialog, "cbsServer");
