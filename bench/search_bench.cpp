@@ -13,11 +13,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "CorpusFiles.h"
 #include "archive/ArchiveContent.h"
 #include "archive/LoadArchives.h"
 #include "archive/RunSearch.h"
@@ -57,14 +57,6 @@ long residentBytes() {
     long pages = 0, resident = 0;
     std::ifstream("/proc/self/statm") >> pages >> resident;
     return resident * sysconf(_SC_PAGESIZE);
-}
-
-std::vector<std::string> snapshotFiles(const std::string& corpus) {
-    std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(corpus + "/Arhive"))
-        if (entry.path().extension() == ".qrnet") files.push_back(entry.path().string());
-    std::sort(files.begin(), files.end());
-    return files;
 }
 
 // One search of `text` as the timer would start it, with the tolerant state fresh so every
@@ -111,7 +103,7 @@ int main(int argc, char** argv) {
     }
     const long before = residentBytes();
     const auto loadStart = Clock::now();
-    quarrow::ArchiveLoadResult loaded = quarrow::LoadArchiveFiles(snapshotFiles(corpus));
+    quarrow::ArchiveLoadResult loaded = quarrow::LoadArchiveFiles(corpusSnapshots(corpus));
     const std::chrono::duration<double> loadTime = Clock::now() - loadStart;
     if (!loaded.error.empty()) {
         std::fprintf(stderr, "search_bench: %s\n", loaded.error.c_str());

@@ -5,26 +5,17 @@
 // Prints one line:  differential <queries> <differing>  then each differing query.
 //
 //   search_differential --corpus DIR --digests FILE [--record]
-#include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "CorpusFiles.h"
 #include "archive/ArchiveContent.h"
 #include "archive/LoadArchives.h"
 #include "archive/SearchDifferential.h"
 
 namespace {
-
-std::vector<std::string> snapshotFiles(const std::string& corpus) {
-    std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(corpus + "/Arhive"))
-        if (entry.path().extension() == ".qrnet") files.push_back(entry.path().string());
-    std::sort(files.begin(), files.end());
-    return files;
-}
 
 quarrow::test::Lines readLines(const std::string& path) {
     quarrow::test::Lines lines;
@@ -48,7 +39,7 @@ int main(int argc, char** argv) {
         std::fputs("usage: search_differential --corpus DIR --digests FILE [--record]\n", stderr);
         return 2;
     }
-    quarrow::ArchiveLoadResult loaded = quarrow::LoadArchiveFiles(snapshotFiles(corpus));
+    quarrow::ArchiveLoadResult loaded = quarrow::LoadArchiveFiles(corpusSnapshots(corpus));
     if (!loaded.error.empty()) {
         std::fprintf(stderr, "search_differential: %s\n", loaded.error.c_str());
         return 1;
