@@ -1,6 +1,7 @@
 #include "archive/HitCollector.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "archive/AtOnce.h"
@@ -11,10 +12,13 @@ namespace quarrow {
 void HitCollector::add(std::uint32_t line, std::string_view name) {
     const auto& upper = upperTable();
     Keyed hit{{}, static_cast<std::uint32_t>(name.size()), line};
-    for (std::size_t k = 0; k < kKeyWords * 8; ++k) {
-        std::uint64_t& word = hit.key[k / 8];
-        word <<= 8;
-        if (k < name.size()) word |= upper[static_cast<std::uint8_t>(name[k])];
+    std::array<std::uint8_t, kKeyWords * 8> bytes{};
+    const std::size_t covered = std::min(name.size(), bytes.size());
+    for (std::size_t k = 0; k < covered; ++k) bytes[k] = upper[static_cast<std::uint8_t>(name[k])];
+    for (std::size_t w = 0; w < kKeyWords; ++w) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + 8 * w, sizeof word);
+        hit.key[w] = std::endian::native == std::endian::little ? __builtin_bswap64(word) : word;
     }
     const bool folder = std::memchr(name.data(), '/', name.size()) != nullptr;
     (folder ? dirs_ : files_).push_back(hit);
