@@ -15,11 +15,11 @@ std::string packSnapshot(std::string_view entryName, std::string_view content);
 // Reads the first entry whatever the count says (a count of 0 is refused). The stream must
 // end and inflate to exactly R bytes; bytes after the end of the stream are ignored. R is
 // checked against what the compressed size can yield before anything is allocated.
+bool unpackSnapshot(std::string_view fileBytes, std::string& entryName, std::string& content,
+                    std::string* error);
+
 // The uncompressed length R a container states, from the first bytes of its file; nothing
 // when they are too few or not a container's start. Only a hint: unpackSnapshot checks it.
 std::optional<std::uint32_t> statedContentLength(std::string_view fileStart);
-
-bool unpackSnapshot(std::string_view fileBytes, std::string& entryName, std::string& content,
-                    std::string* error);
 
 }  // namespace quarrow
