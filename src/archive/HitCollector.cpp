@@ -24,11 +24,6 @@ void HitCollector::add(std::uint32_t line, std::string_view name) {
     (folder ? dirs_ : files_).push_back(hit);
 }
 
-SearchHits HitCollector::finish() {
-    sort();
-    return {linesOf(dirs_), linesOf(files_)};
-}
-
 SearchHits HitCollector::merged(HitCollector& first, HitCollector& second) {
     atOnce([&] { first.sort(); }, [&] { second.sort(); },
            !second.dirs_.empty() || !second.files_.empty());
@@ -55,12 +50,6 @@ void HitCollector::sort() {
     const auto order = [this](const Keyed& a, const Keyed& b) { return before(a, b); };
     std::sort(dirs_.begin(), dirs_.end(), order);
     std::sort(files_.begin(), files_.end(), order);
-}
-
-std::vector<std::uint32_t> HitCollector::linesOf(const std::vector<Keyed>& hits) {
-    std::vector<std::uint32_t> lines(hits.size());
-    for (std::size_t k = 0; k < hits.size(); ++k) lines[k] = hits[k].line;
-    return lines;
 }
 
 // Both lists are sorted, and no two hits are equal in display order (lines differ).

@@ -21,7 +21,6 @@ public:
     explicit HitCollector(const StringList& names) : names_(names) {}
 
     void add(std::uint32_t line, std::string_view name);
-    SearchHits finish();
     // The hits of two collectors over the same names in display order, as if one had
     // gathered them all; the two are sorted at once.
     static SearchHits merged(HitCollector& first, HitCollector& second);
@@ -36,7 +35,6 @@ private:
 
     bool before(const Keyed& a, const Keyed& b) const;
     void sort();
-    static std::vector<std::uint32_t> linesOf(const std::vector<Keyed>& hits);
     std::vector<std::uint32_t> mergedLines(const std::vector<Keyed>& a,
                                            const std::vector<Keyed>& b) const;
 
