@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <atomic>
 #include <climits>
 #include <csignal>
 #include <cstdio>
@@ -16,10 +17,13 @@
 namespace quarrow::cli {
 namespace {
 
-volatile std::sig_atomic_t stopSignalled = 0;
+// The signal may arrive on any thread, so the flag is a lock-free atomic rather than a
+// volatile sig_atomic_t, which is only sound for a handler on the thread that reads it.
+std::atomic<bool> stopSignalled{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 void onStopSignal(int) {
-    stopSignalled = 1;
+    stopSignalled.store(true, std::memory_order_relaxed);
 }
 
 }  // namespace
@@ -43,7 +47,7 @@ void InstallStopSignals() {
 }
 
 bool StopSignalled() {
-    return stopSignalled != 0;
+    return stopSignalled.load(std::memory_order_relaxed);
 }
 
 void PrintOut(const std::string& cp1251Line) {
