@@ -13,7 +13,7 @@ std::shared_ptr<const ArchiveContent> ArchiveContent::Build(ArchiveLists lists,
     const StringList& names = content->lists_.FileDirs;
     content->index_ = FirstLetterIndex::Build(names, stop);
     if (stop && stop->load()) return nullptr;
-    std::vector<CharSignature>& signatures = content->signatures_;
+    auto& signatures = content->signatures_;
     signatures.resize(names.size());
     const auto sign = [&](std::size_t from, std::size_t to) {
         for (std::size_t i = from; i < to; ++i) signatures[i] = signatureOf(names[i]);

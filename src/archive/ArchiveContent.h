@@ -48,7 +48,7 @@ public:
 private:
     ArchiveLists lists_;
     FirstLetterIndex index_;
-    std::vector<CharSignature> signatures_;
+    std::vector<CharSignature, LargeAllocator<CharSignature>> signatures_;
 };
 
 }  // namespace quarrow

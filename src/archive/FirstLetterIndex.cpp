@@ -65,7 +65,7 @@ public:
     }
 
     // Writes the segment's lists from `next`, each character's next free byte.
-    void place(std::array<std::size_t, 256> next, std::vector<std::uint8_t>& bytes) const {
+    void place(std::array<std::size_t, 256> next, Bytes& bytes) const {
         Previous previous = startingPrevious();
         std::size_t at = 0;
         for (std::size_t k = 0; k < counts_.size(); ++k) {
@@ -98,8 +98,7 @@ private:
         return size;
     }
 
-    static std::size_t encode(std::uint32_t step, std::vector<std::uint8_t>& bytes,
-                              std::size_t at) {
+    static std::size_t encode(std::uint32_t step, Bytes& bytes, std::size_t at) {
         while (step >= 0x80) {
             bytes[at++] = static_cast<std::uint8_t>(step | 0x80);
             step >>= 7;
@@ -109,8 +108,9 @@ private:
     }
 
     std::size_t from_;
-    std::vector<std::uint16_t> counts_;
-    std::string chars_;  // every line's characters, one line after another
+    std::vector<std::uint16_t, LargeAllocator<std::uint16_t>> counts_;
+    // Every line's characters, one line after another.
+    std::basic_string<char, std::char_traits<char>, LargeAllocator<char>> chars_;
 };
 
 void IndexedChars(std::string_view line, std::string& out) {

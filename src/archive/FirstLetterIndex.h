@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/LargeAllocator.h"
 #include "platform/StringList.h"
 
 namespace quarrow {
@@ -56,13 +57,14 @@ public:
 
 private:
     class Segment;
+    using Bytes = std::vector<std::uint8_t, LargeAllocator<std::uint8_t>>;
 
     static std::size_t group(std::size_t c, std::size_t part) { return c * kParts + part; }
 
     // Byte offset of every (character, part) group, groups ordered by character, then part.
     std::array<std::size_t, 256 * kParts + 1> starts_{};
     std::array<std::size_t, kParts + 1> bounds_{};
-    std::vector<std::uint8_t> bytes_;
+    Bytes bytes_;
 };
 
 }  // namespace quarrow

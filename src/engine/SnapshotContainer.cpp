@@ -68,7 +68,7 @@ struct InflateStream {
 
 // Inflates `packed` into `out`, which must come to exactly `expected` bytes. Output grows
 // chunk by chunk, so memory follows the data actually produced.
-bool inflateExactly(std::string_view packed, std::uint32_t expected, std::string& out,
+bool inflateExactly(std::string_view packed, std::uint32_t expected, LargeString& out,
                     std::string* error) {
     InflateStream stream;
     if (!stream.open) return formatError(error, "cannot start decompression");
@@ -137,7 +137,7 @@ std::optional<std::uint32_t> statedContentLength(std::string_view fileStart) {
     return contentLength;
 }
 
-bool unpackSnapshot(std::string_view fileBytes, std::string& entryName, std::string& content,
+bool unpackSnapshot(std::string_view fileBytes, std::string& entryName, LargeString& content,
                     std::string* error) {
     ByteReader reader(fileBytes);
     std::uint32_t count = 0;
@@ -158,7 +158,7 @@ bool unpackSnapshot(std::string_view fileBytes, std::string& entryName, std::str
                                   " is impossible for " + std::to_string(packedSize) +
                                   " compressed bytes");
     }
-    std::string inflated;
+    LargeString inflated;
     if (!inflateExactly(reader.rest(), contentLength, inflated, error)) return false;
     entryName.assign(name);
     content = std::move(inflated);

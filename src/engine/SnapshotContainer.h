@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/LargeAllocator.h"
+
 namespace quarrow {
 
 // The snapshot container: entry count 1, the entry name's length and bytes, the content's
@@ -15,7 +17,7 @@ std::string packSnapshot(std::string_view entryName, std::string_view content);
 // Reads the first entry whatever the count says (a count of 0 is refused). The stream must
 // end and inflate to exactly R bytes; bytes after the end of the stream are ignored. R is
 // checked against what the compressed size can yield before anything is allocated.
-bool unpackSnapshot(std::string_view fileBytes, std::string& entryName, std::string& content,
+bool unpackSnapshot(std::string_view fileBytes, std::string& entryName, LargeString& content,
                     std::string* error);
 
 // The uncompressed length R a container states, from the first bytes of its file; nothing

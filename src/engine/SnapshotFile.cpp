@@ -74,7 +74,7 @@ bool checkFileLists(const StringList& dirs, const StringList& names, std::string
 
 bool parseSnapshot(std::string_view fileBytes, SnapshotData& out, std::string* error) {
     SnapshotData data;
-    std::string content;
+    LargeString content;
     if (!unpackSnapshot(fileBytes, data.entryName, content, error)) return false;
     ByteReader reader(content);
     std::string detail;
@@ -95,7 +95,7 @@ bool parseSnapshot(std::string_view fileBytes, SnapshotData& out, std::string* e
 bool readSnapshotFile(std::string_view path, SnapshotData& out, std::string* error) {
     return loadWithinMemory(
         [&] {
-            std::string bytes;
+            LargeString bytes;
             return readWholeFile(path, bytes, error) && parseSnapshot(bytes, out, error);
         },
         error);

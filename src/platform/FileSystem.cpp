@@ -74,7 +74,10 @@ bool makeDirectory(std::string_view path) {
     return directoryExists(path);
 }
 
-bool readWholeFile(std::string_view path, std::string& out, std::string* error, std::size_t most) {
+namespace {
+
+template <class Bytes>
+bool readWhole(std::string_view path, Bytes& out, std::string* error, std::size_t most) {
     // O_NONBLOCK so that opening a FIFO with no writer returns at once instead of waiting.
     const int fd = ::open(nativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -93,7 +96,7 @@ bool readWholeFile(std::string_view path, std::string& out, std::string* error, 
     }
     const auto size = std::min(static_cast<std::size_t>(st.st_size), most);
     // The size stated when opened bounds the read: a file still growing is taken as it was.
-    std::string bytes(size, '\0');
+    Bytes bytes(size, '\0');
     std::size_t have = 0;
     while (have < size) {
         const ssize_t got = ::read(fd, bytes.data() + have, size - have);
@@ -108,6 +111,16 @@ bool readWholeFile(std::string_view path, std::string& out, std::string* error, 
     bytes.resize(have);
     out = std::move(bytes);
     return true;
+}
+
+}  // namespace
+
+bool readWholeFile(std::string_view path, std::string& out, std::string* error, std::size_t most) {
+    return readWhole(path, out, error, most);
+}
+
+bool readWholeFile(std::string_view path, LargeString& out, std::string* error) {
+    return readWhole(path, out, error, SIZE_MAX);
 }
 
 bool writeFileAtomic(std::string_view path, std::string_view tempPath, std::string_view bytes,

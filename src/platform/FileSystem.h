@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/LargeAllocator.h"
+
 namespace quarrow {
 
 // Paths inside the system are Windows-1251 text; the operating system wants UTF-8.
@@ -27,6 +29,8 @@ bool makeDirectory(std::string_view path);
 // success.
 bool readWholeFile(std::string_view path, std::string& out, std::string* error = nullptr,
                    std::size_t most = SIZE_MAX);
+// The same for files read whole only while they are parsed, such as snapshots.
+bool readWholeFile(std::string_view path, LargeString& out, std::string* error);
 
 // Publishes `bytes` as `path` atomically: they are written to `tempPath`, flushed to disk and
 // renamed over `path`, so a crash leaves either the previous complete file or the new one.

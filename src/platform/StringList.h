@@ -4,9 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
-#include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/LargeAllocator.h"
 
 namespace quarrow {
 
@@ -32,15 +33,16 @@ public:
     void append(std::string_view s) {
         if (bytes_.size() + s.size() > UINT32_MAX) throw std::length_error("StringList full");
         offsets_.push_back(static_cast<std::uint32_t>(bytes_.size()));
-        bytes_.append(s.data(), s.size());
+        bytes_.insert(bytes_.end(), s.begin(), s.end());
     }
 
     // Makes this list a copy of the first `count` entries of `other`.
     void assignPrefix(const StringList& other, std::size_t count) {
         count = std::min(count, other.size());
         offsets_.assign(other.offsets_.begin(), other.offsets_.begin() + count);
-        bytes_.assign(other.bytes_, 0,
-                      count < other.size() ? other.offsets_[count] : other.bytes_.size());
+        const std::size_t bytes =
+            count < other.size() ? other.offsets_[count] : other.bytes_.size();
+        bytes_.assign(other.bytes_.begin(), other.bytes_.begin() + bytes);
     }
 
     // Drops every entry from `count` on.
@@ -72,8 +74,8 @@ public:
     }
 
 private:
-    std::string bytes_;
-    std::vector<std::uint32_t> offsets_;
+    std::vector<char, LargeAllocator<char>> bytes_;
+    std::vector<std::uint32_t, LargeAllocator<std::uint32_t>> offsets_;
 };
 
 }  // namespace quarrow

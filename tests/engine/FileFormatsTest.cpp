@@ -122,11 +122,12 @@ TEST(SnapshotFormatContainer, LayoutIsCountNameLengthThenZlibLevel9AndBytesAfter
 
     // Highly compressible content and bytes after the stream are read.
     const std::string zeros(4 << 20, '\0');
-    std::string name, unpacked;
+    std::string name;
+    LargeString unpacked;
     ASSERT_TRUE(unpackSnapshot(packSnapshot("\xCC\xF3\xE7.qrnet", zeros) + "trailing", name,
                                unpacked, nullptr));
     EXPECT_EQ(name, "\xCC\xF3\xE7.qrnet");
-    EXPECT_TRUE(unpacked == zeros);
+    EXPECT_TRUE(std::string_view(unpacked) == zeros);
 }
 
 TEST(SnapshotFormatHeader, LinesInOrderWithNologinOnlyForOtherUsers) {
