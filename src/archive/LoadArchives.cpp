@@ -5,7 +5,7 @@
 #include <new>
 
 #include "archive/ArchiveMerge.h"
-#include "archive/LoadSnapshot.h"
+#include "archive/SnapshotReadAhead.h"
 #include "engine/SnapshotContainer.h"
 #include "platform/FileSystem.h"
 
@@ -41,19 +41,25 @@ void makeRoom(ArchiveLists& lists, const std::vector<std::string>& paths) {
 ArchiveLoadResult LoadArchiveFiles(const std::vector<std::string>& paths) {
     ArchiveLoadResult result;
     makeRoom(result.lists, paths);
+    SnapshotReadAhead reader(paths);
     bool first = true;
-    for (const std::string& path : paths) {
-        SnapshotData snapshot;
-        std::string host;
-        const SnapshotLoad load = LoadSnapshot(path, snapshot, host, &result.error);
-        if (load == SnapshotLoad::Damaged) return result;
-        if (load == SnapshotLoad::Missing) result.missing.push_back(path);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::string& path = paths[i];
+        const ReadSnapshot file = reader.take(i);
+        if (file.load == SnapshotLoad::Damaged) {
+            result.error = file.error;
+            return result;
+        }
+        if (file.load == SnapshotLoad::Missing) result.missing.push_back(path);
         std::string error;
         ArchiveLists& lists = result.lists;
         const std::size_t dirsBefore = lists.FileDirs.size();
         const std::size_t namesBefore = lists.ArchiveNames.size();
         const bool merged = loadWithinMemory(
-            [&] { return MergeSnapshot(lists, snapshot, ServerFromHost(host), first, &error); },
+            [&] {
+                return MergeSnapshot(lists, file.snapshot, ServerFromHost(file.host), first,
+                                     &error);
+            },
             &error);
         if (!merged) {
             // Memory may run out halfway through a merge; what came before this file stays.
