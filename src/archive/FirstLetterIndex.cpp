@@ -1,11 +1,11 @@
 #include "archive/FirstLetterIndex.h"
 
+#include <algorithm>
 #include <bitset>
 #include <cstring>
 
 #include "archive/AtOnce.h"
 #include "archive/CaseFold.h"
-#include "archive/FindFrom.h"
 #include "engine/Masks.h"
 
 namespace quarrow {
@@ -13,9 +13,18 @@ namespace {
 
 // The word separators, in the order the builder looks for them.
 constexpr std::string_view kSeparators = "/ .-_()+[]";
+constexpr std::uint8_t kNotSeparator = 0xFF;
 
-bool isSeparator(std::uint8_t c) {
-    return kSeparators.find(static_cast<char>(c)) != std::string_view::npos;
+// Each byte's place in kSeparators, or kNotSeparator.
+const std::array<std::uint8_t, 256>& separatorRanks() {
+    static const std::array<std::uint8_t, 256> ranks = [] {
+        std::array<std::uint8_t, 256> r;
+        r.fill(kNotSeparator);
+        for (std::size_t k = 0; k < kSeparators.size(); ++k)
+            r[static_cast<std::uint8_t>(kSeparators[k])] = static_cast<std::uint8_t>(k);
+        return r;
+    }();
+    return ranks;
 }
 
 // The line as the builder reads it: blanks and control characters trimmed at both ends, and
@@ -123,23 +132,31 @@ void IndexedChars(std::string_view line, std::string& out) {
     const std::size_t e = effectiveLength(text);
     // Lines of effective length 10 or less are listed under their first character only.
     if (e <= 10) return;
-    std::bitset<256> seen;
-    // An occurrence at 1-based position p counts while p < e - 1, so only the first e - 2
-    // characters are searched. Separators are not letters: they are found in the text as it is.
+    // The builder takes word starts separator by separator in the order of kSeparators, each
+    // one's occurrences from the left. One pass finds every occurrence, and sorting them by
+    // (separator, position) gives that order. An occurrence at 1-based position p counts while
+    // p < e - 1, so only the first e - 2 characters are searched; separators are not letters,
+    // so they are looked for in the text as it is.
     const std::string_view searched = text.substr(0, e - 2);
-    for (const char s : kSeparators) {
-        const std::string_view separator(&s, 1);
-        for (std::size_t p = FindFrom(1, separator, searched); p != 0;
-             p = FindFrom(p + 1, separator, searched)) {
-            const std::uint8_t c = at(p);
-            if (isSeparator(c) || seen[c]) continue;
-            out.push_back(static_cast<char>(c));
-            seen[c] = true;
-            const auto sep = static_cast<std::uint8_t>(s);
-            if (s != '/' && !seen[sep]) {
-                out.push_back(s);
-                seen[sep] = true;
-            }
+    const auto& ranks = separatorRanks();
+    thread_local std::vector<std::uint64_t> found;  // separator rank << 32 | 0-based position
+    found.clear();
+    for (std::size_t i = 0; i < searched.size(); ++i) {
+        const std::uint8_t rank = ranks[static_cast<std::uint8_t>(searched[i])];
+        if (rank != kNotSeparator) found.push_back(std::uint64_t{rank} << 32 | i);
+    }
+    std::sort(found.begin(), found.end());
+    std::bitset<256> seen;
+    for (const std::uint64_t occurrence : found) {
+        const std::uint8_t c = at((occurrence & 0xFFFFFFFF) + 1);
+        if (ranks[c] != kNotSeparator || seen[c]) continue;
+        out.push_back(static_cast<char>(c));
+        seen[c] = true;
+        const char s = kSeparators[occurrence >> 32];
+        const auto sep = static_cast<std::uint8_t>(s);
+        if (s != '/' && !seen[sep]) {
+            out.push_back(s);
+            seen[sep] = true;
         }
     }
 }
