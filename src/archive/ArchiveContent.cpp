@@ -2,8 +2,6 @@
 
 #include <charconv>
 
-#include "archive/AtOnce.h"
-
 namespace quarrow {
 
 std::shared_ptr<const ArchiveContent> ArchiveContent::Build(ArchiveLists lists,
@@ -11,15 +9,12 @@ std::shared_ptr<const ArchiveContent> ArchiveContent::Build(ArchiveLists lists,
     auto content = std::make_shared<ArchiveContent>();
     content->lists_ = std::move(lists);
     const StringList& names = content->lists_.FileDirs;
-    content->index_ = FirstLetterIndex::Build(names, stop);
-    if (stop && stop->load()) return nullptr;
     auto& signatures = content->signatures_;
     signatures.resize(names.size());
-    const auto sign = [&](std::size_t from, std::size_t to) {
-        for (std::size_t i = from; i < to; ++i) signatures[i] = signatureOf(names[i]);
-    };
-    const std::size_t half = halfOf(names.size());
-    atOnce([&] { sign(0, half); }, [&] { sign(half, names.size()); });
+    content->index_ = FirstLetterIndex::Build(
+        names, stop,
+        [&](std::size_t i, std::string_view name) { signatures[i] = signatureOf(name); });
+    if (stop && stop->load()) return nullptr;
     return content;
 }
 

@@ -64,8 +64,7 @@ bool MergeSnapshot(ArchiveLists& lists, const SnapshotData& snapshot, std::strin
         reference.assign(server).append(path);
         lists.ArchiveNames.append(reference);
     }
-    for (std::size_t j = 0; j < snapshot.names.size(); ++j)
-        lists.FileDirs.append(snapshot.names[j]);
+    lists.FileDirs.append(snapshot.names);
     for (const std::string_view path : paths) lists.FileDirs.append(path);
     return true;
 }

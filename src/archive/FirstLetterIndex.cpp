@@ -55,12 +55,15 @@ public:
         chars_.reserve(8 * counts_.size());
     }
 
-    void collect(const StringList& lines, const std::atomic<bool>* stop) {
+    void collect(const StringList& lines, const std::atomic<bool>* stop,
+                 const LineVisit& alsoVisit) {
         std::string line;
         Previous previous = startingPrevious();
         for (std::size_t k = 0; k < counts_.size(); ++k) {
             if (stop && stop->load(std::memory_order_relaxed)) break;
-            IndexedChars(lines[from_ + k], line);
+            const std::string_view text = lines[from_ + k];
+            if (alsoVisit) alsoVisit(from_ + k, text);
+            IndexedChars(text, line);
             const auto at = static_cast<std::uint32_t>(from_ + k);
             for (const char c : line) {
                 const auto u = static_cast<std::uint8_t>(c);
@@ -161,13 +164,15 @@ void IndexedChars(std::string_view line, std::string& out) {
     }
 }
 
-FirstLetterIndex FirstLetterIndex::Build(const StringList& lines, const std::atomic<bool>* stop) {
+FirstLetterIndex FirstLetterIndex::Build(const StringList& lines, const std::atomic<bool>* stop,
+                                         const LineVisit& alsoVisit) {
     FirstLetterIndex index;
     // Indexed in two parts at once; the search reads the parts at once too.
     index.bounds_ = {0, halfOf(lines.size()), lines.size()};
     std::array<Segment, kParts> parts{Segment(0, index.bounds_[1]),
                                       Segment(index.bounds_[1], lines.size())};
-    atOnce([&] { parts[0].collect(lines, stop); }, [&] { parts[1].collect(lines, stop); });
+    atOnce([&] { parts[0].collect(lines, stop, alsoVisit); },
+           [&] { parts[1].collect(lines, stop, alsoVisit); });
     for (std::size_t c = 0; c < 256; ++c) {
         for (std::size_t part = 0; part < kParts; ++part) {
             const std::size_t g = group(c, part);

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,9 +29,15 @@ class FirstLetterIndex {
 public:
     static constexpr std::size_t kParts = 2;
 
+    // Other work done on each line as the builder reads it: (line number, text), called once
+    // per line from the builder's two threads.
+    using LineVisit = std::function<void(std::size_t, std::string_view)>;
+
     // BuildFirstLetterIndex over every line; stops early, leaving a partial index, once
-    // `stop` is raised (a shutting-down program).
-    static FirstLetterIndex Build(const StringList& lines, const std::atomic<bool>* stop = nullptr);
+    // `stop` is raised (a shutting-down program). `alsoVisit`, when given, shares the pass, so
+    // the names are read from memory once.
+    static FirstLetterIndex Build(const StringList& lines, const std::atomic<bool>* stop = nullptr,
+                                  const LineVisit& alsoVisit = {});
 
     bool has(unsigned char c) const { return starts_[group(c, 0)] != starts_[group(c + 1, 0)]; }
     // The lines part `part` holds run from partBegin(part) to partBegin(part + 1).

@@ -36,6 +36,18 @@ public:
         bytes_.insert(bytes_.end(), s.begin(), s.end());
     }
 
+    // Appends every entry of `other`, its text copied in one piece.
+    void append(const StringList& other) {
+        if (bytes_.size() + other.bytes_.size() > UINT32_MAX)
+            throw std::length_error("StringList full");
+        const auto base = static_cast<std::uint32_t>(bytes_.size());
+        const std::size_t first = offsets_.size();
+        offsets_.resize(first + other.offsets_.size());
+        for (std::size_t i = 0; i < other.offsets_.size(); ++i)
+            offsets_[first + i] = base + other.offsets_[i];
+        bytes_.insert(bytes_.end(), other.bytes_.begin(), other.bytes_.end());
+    }
+
     // Makes this list a copy of the first `count` entries of `other`.
     void assignPrefix(const StringList& other, std::size_t count) {
         count = std::min(count, other.size());
