@@ -53,8 +53,7 @@ void HitCollector::sort() {
 }
 
 // Both lists are sorted, and no two hits are equal in display order (lines differ).
-std::vector<std::uint32_t> HitCollector::mergedLines(const std::vector<Keyed>& a,
-                                                     const std::vector<Keyed>& b) const {
+std::vector<std::uint32_t> HitCollector::mergedLines(const KeyedList& a, const KeyedList& b) const {
     std::vector<std::uint32_t> lines;
     lines.reserve(a.size() + b.size());
     auto x = a.begin(), y = b.begin();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "archive/SearchHits.h"
+#include "platform/LargeAllocator.h"
 #include "platform/StringList.h"
 
 namespace quarrow {
@@ -33,14 +34,17 @@ private:
         std::uint32_t line;
     };
 
+    // A search of a large archive may gather a million hits; their memory is mapped with
+    // large pages, as the archive's is.
+    using KeyedList = std::vector<Keyed, LargeAllocator<Keyed>>;
+
     bool before(const Keyed& a, const Keyed& b) const;
     void sort();
-    std::vector<std::uint32_t> mergedLines(const std::vector<Keyed>& a,
-                                           const std::vector<Keyed>& b) const;
+    std::vector<std::uint32_t> mergedLines(const KeyedList& a, const KeyedList& b) const;
 
     const StringList& names_;
-    std::vector<Keyed> dirs_;
-    std::vector<Keyed> files_;
+    KeyedList dirs_;
+    KeyedList files_;
 };
 
 }  // namespace quarrow
