@@ -22,6 +22,7 @@ ReadSnapshot SnapshotReadAhead::take(std::size_t i) {
 }
 
 void SnapshotReadAhead::readLoop(std::stop_token stop) {
+    SnapshotBuffers buffers;
     std::unique_lock lock(mutex_);
     while (true) {
         const bool due = changed_.wait(
@@ -30,7 +31,7 @@ void SnapshotReadAhead::readLoop(std::stop_token stop) {
         const std::size_t i = next_++;
         lock.unlock();
         ReadSnapshot file;
-        file.load = LoadSnapshot(paths_[i], file.snapshot, file.host, &file.error);
+        file.load = LoadSnapshot(paths_[i], file.snapshot, file.host, &file.error, &buffers);
         lock.lock();
         read_[i] = std::move(file);
         changed_.notify_all();

@@ -158,10 +158,8 @@ bool unpackSnapshot(std::string_view fileBytes, std::string& entryName, LargeStr
                                   " is impossible for " + std::to_string(packedSize) +
                                   " compressed bytes");
     }
-    LargeString inflated;
-    if (!inflateExactly(reader.rest(), contentLength, inflated, error)) return false;
+    if (!inflateExactly(reader.rest(), contentLength, content, error)) return false;
     entryName.assign(name);
-    content = std::move(inflated);
     return true;
 }
 

@@ -16,7 +16,9 @@ std::string packSnapshot(std::string_view entryName, std::string_view content);
 
 // Reads the first entry whatever the count says (a count of 0 is refused). The stream must
 // end and inflate to exactly R bytes; bytes after the end of the stream are ignored. R is
-// checked against what the compressed size can yield before anything is allocated.
+// checked against what the compressed size can yield before anything is allocated. `content`
+// is inflated into in place, keeping its capacity, so a reused buffer takes no fresh memory; on
+// failure it holds what was inflated so far.
 bool unpackSnapshot(std::string_view fileBytes, std::string& entryName, LargeString& content,
                     std::string* error);
 

@@ -72,9 +72,11 @@ bool checkFileLists(const StringList& dirs, const StringList& names, std::string
     return validateBackReferences(dirs, error);
 }
 
-bool parseSnapshot(std::string_view fileBytes, SnapshotData& out, std::string* error) {
+bool parseSnapshot(std::string_view fileBytes, SnapshotData& out, std::string* error,
+                   LargeString* reuse) {
     SnapshotData data;
-    LargeString content;
+    LargeString own;
+    LargeString& content = reuse ? *reuse : own;
     if (!unpackSnapshot(fileBytes, data.entryName, content, error)) return false;
     ByteReader reader(content);
     std::string detail;
@@ -92,11 +94,14 @@ bool parseSnapshot(std::string_view fileBytes, SnapshotData& out, std::string* e
     return true;
 }
 
-bool readSnapshotFile(std::string_view path, SnapshotData& out, std::string* error) {
+bool readSnapshotFile(std::string_view path, SnapshotData& out, std::string* error,
+                      SnapshotBuffers* reuse) {
     return loadWithinMemory(
         [&] {
-            LargeString bytes;
-            return readWholeFile(path, bytes, error) && parseSnapshot(bytes, out, error);
+            LargeString own;
+            LargeString& bytes = reuse ? reuse->file : own;
+            return readWholeFile(path, bytes, error) &&
+                   parseSnapshot(bytes, out, error, reuse ? &reuse->content : nullptr);
         },
         error);
 }

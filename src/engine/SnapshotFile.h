@@ -26,10 +26,22 @@ struct SnapshotData {
 // Unpacks the container and reads the header, folder and name blocks. The folder and name
 // blocks must be equally long and every back-reference must resolve; bytes after the last
 // block are ignored. On failure `out` is untouched and `error` starts "snapshot damaged:".
-bool parseSnapshot(std::string_view fileBytes, SnapshotData& out, std::string* error);
+// `reuse`, when given, holds the inflated content (see SnapshotBuffers).
+bool parseSnapshot(std::string_view fileBytes, SnapshotData& out, std::string* error,
+                   LargeString* reuse = nullptr);
+
+// What a reader of many snapshots keeps from one file to the next: each file's bytes and
+// inflated content then land in memory already in use instead of freshly mapped pages, which
+// the system must clear first.
+struct SnapshotBuffers {
+    LargeString file;
+    LargeString content;
+};
+
 // parseSnapshot over a regular file's bytes; also fails, with a message of its own, when the
 // file cannot be read or memory runs out while loading it (see loadWithinMemory).
-bool readSnapshotFile(std::string_view path, SnapshotData& out, std::string* error);
+bool readSnapshotFile(std::string_view path, SnapshotData& out, std::string* error,
+                      SnapshotBuffers* reuse = nullptr);
 
 // Runs one loading step, turning running out of memory or a list outgrowing 4 GiB into a
 // failure with a message, so a hostile file can never end the program.

@@ -76,8 +76,9 @@ bool makeDirectory(std::string_view path) {
 
 namespace {
 
+// Reads into `bytes` in place: its capacity is kept, and on failure it holds what was read.
 template <class Bytes>
-bool readWhole(std::string_view path, Bytes& out, std::string* error, std::size_t most) {
+bool readInto(std::string_view path, Bytes& bytes, std::string* error, std::size_t most) {
     // O_NONBLOCK so that opening a FIFO with no writer returns at once instead of waiting.
     const int fd = ::open(nativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -96,7 +97,7 @@ bool readWhole(std::string_view path, Bytes& out, std::string* error, std::size_
     }
     const auto size = std::min(static_cast<std::size_t>(st.st_size), most);
     // The size stated when opened bounds the read: a file still growing is taken as it was.
-    Bytes bytes(size, '\0');
+    bytes.resize(size);
     std::size_t have = 0;
     while (have < size) {
         const ssize_t got = ::read(fd, bytes.data() + have, size - have);
@@ -109,18 +110,20 @@ bool readWhole(std::string_view path, Bytes& out, std::string* error, std::size_
         have += static_cast<std::size_t>(got);
     }
     bytes.resize(have);
-    out = std::move(bytes);
     return true;
 }
 
 }  // namespace
 
 bool readWholeFile(std::string_view path, std::string& out, std::string* error, std::size_t most) {
-    return readWhole(path, out, error, most);
+    std::string bytes;
+    if (!readInto(path, bytes, error, most)) return false;
+    out = std::move(bytes);
+    return true;
 }
 
 bool readWholeFile(std::string_view path, LargeString& out, std::string* error) {
-    return readWhole(path, out, error, SIZE_MAX);
+    return readInto(path, out, error, SIZE_MAX);
 }
 
 bool writeFileAtomic(std::string_view path, std::string_view tempPath, std::string_view bytes,

@@ -29,7 +29,8 @@ bool makeDirectory(std::string_view path);
 // success.
 bool readWholeFile(std::string_view path, std::string& out, std::string* error = nullptr,
                    std::size_t most = SIZE_MAX);
-// The same for files read whole only while they are parsed, such as snapshots.
+// The same for files read whole only while they are parsed, such as snapshots, read into `out`
+// in place: its capacity is kept for the next file, and on failure it holds what was read.
 bool readWholeFile(std::string_view path, LargeString& out, std::string* error);
 
 // Publishes `bytes` as `path` atomically: they are written to `tempPath`, flushed to disk and
