@@ -122,7 +122,7 @@ private:
     std::size_t from_;
     std::vector<std::uint16_t, LargeAllocator<std::uint16_t>> counts_;
     // Every line's characters, one line after another.
-    std::basic_string<char, std::char_traits<char>, LargeAllocator<char>> chars_;
+    LargeString chars_;
 };
 
 void IndexedChars(std::string_view line, std::string& out) {
