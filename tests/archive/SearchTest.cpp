@@ -1,4 +1,6 @@
 
+#include <random>
+
 #include "archive/ArchiveTestData.h"
 #include "archive/FirstLetterIndex.h"
 #include "archive/HitCollector.h"
@@ -7,6 +9,7 @@
 #include "archive/RunScore.h"
 #include "archive/SearchQuery.h"
 #include "engine/TestHelpers.h"
+#include "platform/Cp1251.h"
 
 using namespace std::string_literals;
 
@@ -171,6 +174,32 @@ TEST(ArchiveExact, FindsTheFilesTheWordsAndTheirOrderAllow) {
     EXPECT_EQ(found.dirs, (Lines{"/jazz/rock/", "/music/Rock/"}));
     EXPECT_EQ(found.files,
               (Lines{"ROCK A.mp3", "Rock a.mp3", "rock b.mp3", "\xF0\xEE\xEA rock and roll.txt"}));
+}
+
+// The finder tries sixteen places at once and the last few from a padded copy: it must find
+// what searching an upper-cased copy finds, for every word length, start and text length, with
+// case pairs that lie 0x20 apart and one that does not (ё and Ё).
+TEST(ArchiveExact, FoldedFinderFindsWhatAnUpperCasedCopyHolds) {
+    const std::string alphabet = "aAbB\xB8\xA8\xFF\xDF ";  // pairs, then a blank
+    std::mt19937 random(7);
+    const auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    for (int round = 0; round < 20000; ++round) {
+        std::string text(pick(90), ' '), word(1 + pick(60), ' ');
+        for (char& c : text) c = alphabet[pick(alphabet.size())];
+        for (char& c : word) c = alphabet[pick(alphabet.size())];
+        // Half the words come from the text with their case changed here and there, so long
+        // words are found too.
+        if (round % 2 == 1 && word.size() <= text.size()) {
+            word = text.substr(pick(text.size() - word.size() + 1), word.size());
+            for (char& c : word)
+                if (const std::size_t at = alphabet.find(c); at < 8 && pick(2))
+                    c = alphabet[at ^ 1];
+        }
+        const std::size_t from = pick(text.size() + 2);
+        ASSERT_EQ(FoldedFinder(word).find(text, from),
+                  upperCp1251(text).find(upperCp1251(word), from))
+            << "word " << word << " in " << text << " from " << from;
+    }
 }
 
 TEST(ArchiveRunScore, ScoresTwiceTheRunLengthWhenTheScanMeetsOne) {
