@@ -5,6 +5,7 @@
 #include "archive/AtOnce.h"
 #include "archive/HitCollector.h"
 #include "archive/LineBatch.h"
+#include "archive/ListedLines.h"
 
 namespace quarrow {
 namespace {
@@ -20,25 +21,6 @@ bool inOrder(std::string_view line, const std::vector<FoldedFinder>& words) {
     }
     return true;
 }
-
-// One bit per line of a part: lines already tested need no second test, whichever list they
-// come from.
-class LineMarks {
-public:
-    LineMarks(std::size_t from, std::size_t to) : from_(from), bits_((to - from + 63) / 64) {}
-    bool testAndSet(std::uint32_t line) {
-        const std::size_t at = line - from_;
-        std::uint64_t& word = bits_[at >> 6];
-        const std::uint64_t bit = std::uint64_t{1} << (at & 63);
-        const bool was = word & bit;
-        word |= bit;
-        return was;
-    }
-
-private:
-    std::size_t from_;
-    std::vector<std::uint64_t> bits_;
-};
 
 }  // namespace
 
@@ -70,20 +52,20 @@ std::optional<ExactResult> MatchExact(const ArchiveContent& content,
         finders.emplace_back(word);
         required |= signatureOf(word);
     }
+    std::string firstChars;
+    for (const std::string& word : words) firstChars += word.front();
     const StringList& names = content.FileDirs();
     // Each part of the index is searched on a thread of its own.
     const auto searchPart = [&](std::size_t part, HitCollector& hits) {
-        LineMarks tested(index.partBegin(part), index.partBegin(part + 1));
         LineBatch batch(names, [&](std::uint32_t line, std::string_view name) {
             if (LineMatchesWords(name, finders, wild)) hits.add(line, name);
         });
-        for (const std::string& word : words) {
-            index.forEach(firstChar(word), part, [&](std::uint32_t line) {
-                if (!tested.testAndSet(line) && mayContain(content.signature(line), required))
-                    batch.add(line);
-                return !cancel.cancelled();
-            });
-        }
+        ListedLines(index, firstChars, part)
+            .forEach(
+                [&](std::uint32_t line) {
+                    if (mayContain(content.signature(line), required)) batch.add(line);
+                },
+                [&] { return !cancel.cancelled(); });
         batch.flush();
     };
     HitCollector first(names), second(names);
