@@ -8,6 +8,7 @@
 
 #include "archive/CharSignature.h"
 #include "archive/FirstLetterIndex.h"
+#include "archive/FolderReferences.h"
 #include "platform/StringList.h"
 
 namespace quarrow {
@@ -18,7 +19,7 @@ namespace quarrow {
 // index of the line of `ArchiveNames` that holds it.
 struct ArchiveLists {
     StringList FileDirs;
-    StringList ArchiveNames;
+    FolderReferences ArchiveNames;
 };
 
 // A loaded archive ready to be searched: the merged lists, the first-letter index over
@@ -33,14 +34,15 @@ public:
                                                        const std::atomic<bool>* stop = nullptr);
 
     const StringList& FileDirs() const { return lists_.FileDirs; }
-    const StringList& ArchiveNames() const { return lists_.ArchiveNames; }
+    const FolderReferences& ArchiveNames() const { return lists_.ArchiveNames; }
     const FirstLetterIndex& Index() const { return index_; }
     CharSignature signature(std::size_t line) const { return signatures_[line]; }
+    PairSignature pairSignature(std::size_t line) const { return pairSignatures_[line]; }
     std::size_t size() const { return lists_.FileDirs.size(); }
 
     // The folder reference of name `line`: its `ArchiveNames` entry, or the entry that one
     // refers to when it is a number. Empty when the reference does not resolve.
-    std::string_view location(std::size_t line) const;
+    std::string location(std::size_t line) const { return lists_.ArchiveNames.location(line); }
 
     // Bytes held by the lists, the index and the signatures.
     std::size_t memoryBytes() const;
@@ -49,6 +51,7 @@ private:
     ArchiveLists lists_;
     FirstLetterIndex index_;
     std::vector<CharSignature, LargeAllocator<CharSignature>> signatures_;
+    std::vector<PairSignature, LargeAllocator<PairSignature>> pairSignatures_;
 };
 
 }  // namespace quarrow

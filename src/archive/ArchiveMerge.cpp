@@ -43,27 +43,24 @@ bool MergeSnapshot(ArchiveLists& lists, const SnapshotData& snapshot, std::strin
     // Back-references point into this snapshot's lines, which start where the merged names end.
     const std::size_t offset = lists.FileDirs.size();
     std::vector<std::string_view> paths;
+    std::vector<std::size_t> pathEntries;
     std::string reference;
-    char digits[24];
     for (std::size_t j = 0; j < folders.size(); ++j) {
         const std::string_view line = folders[j];
         if (isFolderPath(line)) {
             paths.push_back(line);
+            pathEntries.push_back(lists.ArchiveNames.size());
             reference.assign(server).append(line);
             lists.ArchiveNames.append(reference);
         } else if (first) {
             lists.ArchiveNames.append(line);
         } else {
             parseReference(line, value);
-            const auto end = std::to_chars(digits, digits + sizeof digits, value + offset).ptr;
-            lists.ArchiveNames.append(std::string_view(digits, end - digits));
+            lists.ArchiveNames.appendNumber(value + offset);
         }
     }
     // Each folder path is also a searchable name, located at its own folder.
-    for (const std::string_view path : paths) {
-        reference.assign(server).append(path);
-        lists.ArchiveNames.append(reference);
-    }
+    for (const std::size_t entry : pathEntries) lists.ArchiveNames.appendCopyOf(entry);
     lists.FileDirs.append(snapshot.names);
     for (const std::string_view path : paths) lists.FileDirs.append(path);
     return true;

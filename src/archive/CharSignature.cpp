@@ -33,4 +33,24 @@ CharSignature signatureOf(std::string_view text) {
     return sig;
 }
 
+PairSignature pairSignatureOf(std::string_view text) {
+    return signaturesOf(text).pairs;
+}
+
+TextSignatures signaturesOf(std::string_view text) {
+    const auto& bits = bitTable();
+    const auto& upper = upperTable();
+    TextSignatures sig;
+    std::uint32_t before = 0;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        const auto c = static_cast<std::uint8_t>(text[k]);
+        sig.chars |= bits[c];
+        const std::uint32_t pair = before << 8 | upper[c];
+        // Fibonacci hashing: the top six bits of the pair times 2^32 / phi.
+        if (k > 0) sig.pairs |= PairSignature{1} << ((pair * 0x9E3779B1u) >> 26);
+        before = upper[c];
+    }
+    return sig;
+}
+
 }  // namespace quarrow

@@ -13,6 +13,22 @@ using CharSignature = std::uint64_t;
 
 CharSignature signatureOf(std::string_view text);
 
+// A 64-bit summary of which pairs of neighbouring characters a text holds, case-folded: each
+// pair sets one bit picked by a hash. A text holds a word of two or more characters only if
+// it holds each of the word's pairs, and far fewer names hold all of a word's pairs than all of
+// its letters, so this rules out most of the lines the character signature lets through.
+using PairSignature = std::uint64_t;
+
+PairSignature pairSignatureOf(std::string_view text);
+
+struct TextSignatures {
+    CharSignature chars = 0;
+    PairSignature pairs = 0;
+};
+
+// Both signatures in one pass over the text.
+TextSignatures signaturesOf(std::string_view text);
+
 // True when `text` may contain every character whose bit is in `required`.
 inline bool mayContain(CharSignature text, CharSignature required) {
     return (text & required) == required;

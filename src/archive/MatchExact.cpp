@@ -48,10 +48,15 @@ std::optional<ExactResult> MatchExact(const ArchiveContent& content,
 
     std::vector<FoldedFinder> finders;
     CharSignature required = 0;
+    PairSignature requiredPairs = 0;
     for (const std::string& word : words) {
         finders.emplace_back(word);
         required |= signatureOf(word);
+        requiredPairs |= pairSignatureOf(word);
     }
+    // A word of one character has no pair: only then are the characters looked at too.
+    const bool pairsSuffice =
+        std::all_of(words.begin(), words.end(), [](const std::string& w) { return w.size() >= 2; });
     std::string firstChars;
     for (const std::string& word : words) firstChars += word.front();
     const StringList& names = content.FileDirs();
@@ -63,7 +68,9 @@ std::optional<ExactResult> MatchExact(const ArchiveContent& content,
         ListedLines(index, firstChars, part)
             .forEach(
                 [&](std::uint32_t line) {
-                    if (mayContain(content.signature(line), required)) batch.add(line);
+                    if (mayContain(content.pairSignature(line), requiredPairs) &&
+                        (pairsSuffice || mayContain(content.signature(line), required)))
+                        batch.add(line);
                 },
                 [&] { return !cancel.cancelled(); });
         batch.flush();

@@ -3,6 +3,7 @@
 #include "archive/ArchiveList.h"
 #include "archive/ArchiveMerge.h"
 #include "archive/ArchiveTestData.h"
+#include "archive/FolderReferences.h"
 #include "archive/LoadArchives.h"
 #include "engine/TestHelpers.h"
 
@@ -53,14 +54,43 @@ TEST_F(ArchiveFiles, MergesSnapshotsInOrderAndStopsAtADamagedOne) {
     const ArchiveLoadResult result = LoadArchiveFiles({a, missing, local, b, damaged, d});
     EXPECT_EQ(linesOf(result.lists.FileDirs),
               (Lines{"1.mp3", "2.mp3", "3.mp3", "/x/", "/y/", "4.mp3", "5.mp3", "/z/"}));
-    EXPECT_EQ(linesOf(result.lists.ArchiveNames), (Lines{"a.org/x/", "0", "a.org/y/", "a.org/x/",
-                                                         "a.org/y/", "b.org/z/", "5", "b.org/z/"}));
+    Lines references;
+    for (std::size_t i = 0; i < result.lists.ArchiveNames.size(); ++i)
+        references.push_back(result.lists.ArchiveNames.entry(i));
+    EXPECT_EQ(references, (Lines{"a.org/x/", "0", "a.org/y/", "a.org/x/", "a.org/y/", "b.org/z/",
+                                 "5", "b.org/z/"}));
     EXPECT_NE(result.error.find(damaged), std::string::npos) << result.error;
     EXPECT_EQ(result.missing, Lines{missing});
     const auto content = ArchiveContent::Build(ArchiveLists(result.lists));
     for (const auto& [line, location] : std::vector<std::pair<std::uint32_t, std::string>>{
              {1, "a.org/x/"}, {6, "b.org/z/"}, {7, "b.org/z/"}, {99, ""}})
         EXPECT_EQ(content->location(line), location) << line;
+}
+
+// Entries are kept as numbers where that reads back the same; the others stay text, and a
+// text that reads as a number still refers like one. A failed merge's entries are cut off;
+// a copy shares its text, which stays while any entry kept uses it.
+TEST(ArchiveLoad, FolderReferencesReadBackAsAppendedAndResolve) {
+    const Lines entries = {"s/a/", "0", "07", "5", "99999999999", "x", "3", "2", "s/a/"};
+    FolderReferences references;
+    for (std::size_t i = 0; i + 2 < entries.size(); ++i) references.append(entries[i]);
+    references.appendNumber(2);
+    references.appendCopyOf(0);
+    const Lines locations = {"s/a/", "s/a/", "2", "x", "", "x", "5", "07", "s/a/"};
+    for (std::size_t i = 0; i < locations.size(); ++i) {
+        EXPECT_EQ(references.entry(i), entries[i]) << i;
+        EXPECT_EQ(references.location(i), locations[i]) << i;
+    }
+    references.appendNumber(1);
+    references.truncate(9);
+    references.append("t/");
+    EXPECT_EQ(references.entry(5), "x");
+    EXPECT_EQ(references.entry(9), "t/");
+    references.truncate(3);
+    references.append("u/");
+    EXPECT_EQ(references.entry(2), "07");
+    EXPECT_EQ(references.entry(3), "u/");
+    EXPECT_EQ(references.size(), 4u);
 }
 
 // Names on disk are UTF-8, the list's Windows-1251; a tick stays with a name listed anew,

@@ -40,7 +40,7 @@ TEST(SearchDifferential, LoadsAndFindsWhatTheFirstBuiltSearchFound) {
     Digest lists;
     for (std::size_t line = 0; line < content->size(); ++line) {
         lists.add(content->FileDirs()[line]);
-        lists.add(content->ArchiveNames()[line]);
+        lists.add(content->ArchiveNames().entry(line));
     }
     digests.push_back("lists " + lists.hex());
     const FormTexts texts;

@@ -43,17 +43,17 @@ std::optional<std::string_view> ArchiveHits::fileName(int item) const {
 std::optional<std::string> ArchiveHits::folderLocation(int item) const {
     const auto line = shown_ ? lineAt(shown_->hits.dirs, item) : std::nullopt;
     if (!line) return std::nullopt;
-    const std::string_view location = shown_->content->location(*line);
+    std::string location = shown_->content->location(*line);
     if (location.empty()) return std::nullopt;
-    return std::string(location);
+    return location;
 }
 
 std::optional<std::string> ArchiveHits::fileLocation(int item) const {
     const auto line = shown_ ? lineAt(shown_->hits.files, item) : std::nullopt;
     if (!line) return std::nullopt;
-    const std::string_view location = shown_->content->location(*line);
+    const std::string location = shown_->content->location(*line);
     if (location.empty()) return std::nullopt;
-    return std::string(location) + std::string(shown_->content->FileDirs()[*line]);
+    return location + std::string(shown_->content->FileDirs()[*line]);
 }
 
 }  // namespace quarrow
