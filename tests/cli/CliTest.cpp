@@ -34,11 +34,6 @@ const std::vector<TreeItem> kTree = {
     {"\xCC\xF3\xE7\xFB\xEA\xE0/song.mp3", "x"},
 };
 
-// Each text found on stdout or stderr.
-void expectSaid(const ChildResult& run, const Lines& said) {
-    for (const std::string& text : said) EXPECT_THAT(run.out + run.err, HasSubstr(text));
-}
-
 TEST(CliUsage, HelpSucceedsAndMalformedCommandLinesExitTwoSayingWhy) {
     EXPECT_EQ(runCli({"--help"}).exitCode, 0);
     TempDir program;
@@ -208,7 +203,7 @@ TEST_F(CliScanTest, ExitCodeAndSummaryClaimOnlyWhatHappened) {
         }
         const ChildResult run = scan(c.description);
         EXPECT_EQ(run.exitCode, c.exitCode) << c.description << run.out << run.err;
-        expectSaid(run, c.said);
+        for (const std::string& text : c.said) EXPECT_THAT(run.out + run.err, HasSubstr(text));
         EXPECT_THAT(run.out, Not(HasSubstr(c.notSaid)));
     }
     // "[passive]" never goes active.

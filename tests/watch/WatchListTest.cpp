@@ -15,13 +15,12 @@ using Kind = WatchEditResult::Kind;
 constexpr std::time_t kDay = 24 * 60 * 60;
 constexpr std::time_t kNow = 1'700'000'000;
 
-template <class T>
-T value(const std::atomic<T>& field) {
-    return field.load();
-}
-template <class T>
-const T& value(const T& field) {
-    return field;
+// A field's value, whether the entry holds it atomic or plain.
+auto value(const auto& field) {
+    if constexpr (requires { field.load(); })
+        return field.load();
+    else
+        return field;
 }
 // Every stored setting of an entry or of the fields read from a line, to compare them all.
 auto settingsOf(const auto& e) {

@@ -28,7 +28,7 @@ class GuiOptionsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void startNeedsServerUserAndPasswordThenIdentificationIgnoreListAndHomePageLink() {
+    void startNeedsServerUserAndPasswordThenIdentificationIgnoreListHomePageLinkAndComment() {
         Window a;
         FormWidgets& w = a.w();
         // Start needs a server, a user and a password; the port takes digits only.
@@ -91,12 +91,9 @@ private slots:
         // The home page link opens the address.
         QTest::mouseClick(w.Label18, Qt::LeftButton);
         QCOMPARE(a.dialogs->urls, QList<QUrl>{QUrl(QString::fromStdString(HomePageUrl()))});
-    }
 
-    void commentIsSavedOnRequestButEveryStartTakesTheMemo() {
-        Window a;
+        // The comment is saved on request, but every start takes the memo as it stands.
         TreeServer server(1, 1);
-        FormWidgets& w = a.w();
         w.MemoComent->setPlainText(QStringLiteral("hello\nсвет"));
         w.Button3->click();
         const std::string saved = "hello\r\n\xF1\xE2\xE5\xF2\r\n";
