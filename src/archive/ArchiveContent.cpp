@@ -7,10 +7,8 @@ std::shared_ptr<const ArchiveContent> ArchiveContent::Build(ArchiveLists lists,
     auto content = std::make_shared<ArchiveContent>();
     content->lists_ = std::move(lists);
     const StringList& names = content->lists_.FileDirs;
-    auto& signatures = content->signatures_;
-    auto& pairSignatures = content->pairSignatures_;
-    signatures.resize(names.size());
-    pairSignatures.resize(names.size());
+    auto& signatures = content->signatures_ = LargeArray<CharSignature>(names.size());
+    auto& pairSignatures = content->pairSignatures_ = LargeArray<PairSignature>(names.size());
     content->index_ =
         FirstLetterIndex::Build(names, stop, [&](std::size_t i, std::string_view name) {
             const TextSignatures both = signaturesOf(name);
@@ -23,8 +21,8 @@ std::shared_ptr<const ArchiveContent> ArchiveContent::Build(ArchiveLists lists,
 
 std::size_t ArchiveContent::memoryBytes() const {
     return lists_.FileDirs.capacityBytes() + lists_.ArchiveNames.capacityBytes() +
-           index_.memoryBytes() + signatures_.capacity() * sizeof(CharSignature) +
-           pairSignatures_.capacity() * sizeof(PairSignature);
+           index_.memoryBytes() + signatures_.size() * sizeof(CharSignature) +
+           pairSignatures_.size() * sizeof(PairSignature);
 }
 
 }  // namespace quarrow

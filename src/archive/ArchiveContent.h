@@ -50,8 +50,8 @@ public:
 private:
     ArchiveLists lists_;
     FirstLetterIndex index_;
-    std::vector<CharSignature, LargeAllocator<CharSignature>> signatures_;
-    std::vector<PairSignature, LargeAllocator<PairSignature>> pairSignatures_;
+    LargeArray<CharSignature> signatures_;
+    LargeArray<PairSignature> pairSignatures_;
 };
 
 }  // namespace quarrow

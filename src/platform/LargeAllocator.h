@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <string>
+#include <type_traits>
+#include <utility>
 
 namespace quarrow {
 
@@ -28,6 +30,37 @@ struct LargeAllocator {
     }
 
     friend bool operator==(const LargeAllocator&, const LargeAllocator&) { return true; }
+};
+
+// A fixed number of plain values in such memory, left as allocated: whoever fills the array
+// writes every element, so its pages are first touched by the threads that fill it instead of
+// being zeroed beforehand by one.
+template <typename T>
+class LargeArray {
+    static_assert(std::is_trivially_copyable_v<T>);
+
+public:
+    LargeArray() = default;
+    explicit LargeArray(std::size_t size)
+        : data_(static_cast<T*>(allocateLarge(size * sizeof(T)))), size_(size) {}
+    ~LargeArray() {
+        if (data_) releaseLarge(data_, size_ * sizeof(T));
+    }
+    LargeArray(LargeArray&& other) noexcept
+        : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+    LargeArray& operator=(LargeArray&& other) noexcept {
+        std::swap(data_, other.data_);
+        std::swap(size_, other.size_);
+        return *this;
+    }
+
+    T& operator[](std::size_t i) { return data_[i]; }
+    const T& operator[](std::size_t i) const { return data_[i]; }
+    std::size_t size() const { return size_; }
+
+private:
+    T* data_ = nullptr;
+    std::size_t size_ = 0;
 };
 
 // Bytes held only while a large file is being read, such as a snapshot's inflated content.
