@@ -3,6 +3,7 @@
 #include <array>
 
 #include "archive/CaseFold.h"
+#include "archive/RunScore.h"
 
 namespace quarrow {
 namespace {
@@ -24,6 +25,20 @@ const std::array<CharSignature, 256>& bitTable() {
     return table;
 }
 
+// What a byte is in a pair: its upper-cased form, or kNoPairForm when it is passed over.
+constexpr std::uint32_t kNoPairForm = 0x100;
+
+const std::array<std::uint32_t, 256>& pairForms() {
+    static const std::array<std::uint32_t, 256> table = [] {
+        std::array<std::uint32_t, 256> t{};
+        const auto& upper = upperTable();
+        for (int b = 0; b < 256; ++b) t[b] = upper[b];
+        for (const char c : kRunScoreSkipped) t[static_cast<std::uint8_t>(c)] = kNoPairForm;
+        return t;
+    }();
+    return table;
+}
+
 }  // namespace
 
 CharSignature signatureOf(std::string_view text) {
@@ -39,16 +54,18 @@ PairSignature pairSignatureOf(std::string_view text) {
 
 TextSignatures signaturesOf(std::string_view text) {
     const auto& bits = bitTable();
-    const auto& upper = upperTable();
+    const auto& forms = pairForms();
     TextSignatures sig;
-    std::uint32_t before = 0;
-    for (std::size_t k = 0; k < text.size(); ++k) {
-        const auto c = static_cast<std::uint8_t>(text[k]);
-        sig.chars |= bits[c];
-        const std::uint32_t pair = before << 8 | upper[c];
+    std::uint32_t before = kNoPairForm;
+    for (const char c : text) {
+        const auto byte = static_cast<std::uint8_t>(c);
+        sig.chars |= bits[byte];
+        const std::uint32_t form = forms[byte];
+        if (form == kNoPairForm) continue;
         // Fibonacci hashing: the top six bits of the pair times 2^32 / phi.
-        if (k > 0) sig.pairs |= PairSignature{1} << ((pair * 0x9E3779B1u) >> 26);
-        before = upper[c];
+        if (before != kNoPairForm)
+            sig.pairs |= PairSignature{1} << (((before << 8 | form) * 0x9E3779B1u) >> 26);
+        before = form;
     }
     return sig;
 }

@@ -14,9 +14,11 @@ using CharSignature = std::uint64_t;
 CharSignature signatureOf(std::string_view text);
 
 // A 64-bit summary of which pairs of neighbouring characters a text holds, case-folded: each
-// pair sets one bit picked by a hash. A text holds a word of two or more characters only if
-// it holds each of the word's pairs, and far fewer names hold all of a word's pairs than all of
-// its letters, so this rules out most of the lines the character signature lets through.
+// pair sets one bit picked by a hash. The characters the tolerant stage's run scan leaves out
+// (kRunScoreSkipped) are passed over, so "A-B" holds the pair AB. A text holds a word only if
+// it holds each of the word's pairs, and a line in which the run scan finds a run holds the
+// run's pairs; far fewer names hold all of a word's pairs than all of its letters, so this
+// rules out most of the lines the character signature lets through.
 using PairSignature = std::uint64_t;
 
 PairSignature pairSignatureOf(std::string_view text);

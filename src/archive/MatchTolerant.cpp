@@ -32,8 +32,8 @@ struct TolerantWord {
     // The signature of the word before, when it can ease this one (it is not empty).
     CharSignature easedBy = 0;
     bool easable = false;
-    // Signature bits of every stretch of the word a taken run could cover.
-    std::vector<CharSignature> stretches;
+    // Signatures of every stretch of the word a taken run could cover.
+    std::vector<TextSignatures> stretches;
 };
 
 TolerantWord prepareWord(const std::vector<std::string>& words, std::size_t index) {
@@ -63,17 +63,19 @@ TolerantWord prepareWord(const std::vector<std::string>& words, std::size_t inde
     }
     const std::size_t span = static_cast<std::size_t>(std::max(w.minRun, 1));
     for (std::size_t s = 0; s + span <= w.run.size(); ++s)
-        w.stretches.push_back(signatureOf(std::string_view(w.run).substr(s, span)));
+        w.stretches.push_back(signaturesOf(std::string_view(w.run).substr(s, span)));
     return w;
 }
 
 // A word passes when its score reaches limit - 1; a taken run always does, so a word whose
-// limit is above 1 needs a run, and a run needs all characters of some stretch in the line.
-bool mayPass(const TolerantWord& w, CharSignature line) {
+// limit is above 1 needs a run, and a run needs all characters and pairs of some stretch in
+// the line.
+bool mayPass(const TolerantWord& w, const TextSignatures& line) {
     if (w.limit - 1 <= 0) return true;
-    if (w.easable && mayContain(line, w.easedBy)) return true;
-    return std::any_of(w.stretches.begin(), w.stretches.end(),
-                       [&](CharSignature s) { return mayContain(line, s); });
+    if (w.easable && mayContain(line.chars, w.easedBy)) return true;
+    return std::any_of(w.stretches.begin(), w.stretches.end(), [&](const TextSignatures& s) {
+        return mayContain(line.chars, s.chars) && mayContain(line.pairs, s.pairs);
+    });
 }
 
 class TolerantMatcher {
@@ -88,7 +90,7 @@ public:
     }
 
     // Whether a line with this signature can pass at all; most lines are ruled out here.
-    bool mayMatch(CharSignature line) const {
+    bool mayMatch(const TextSignatures& line) const {
         return std::all_of(prepared_.begin(), prepared_.end(),
                            [&](const TolerantWord& w) { return mayPass(w, line); });
     }
@@ -160,7 +162,8 @@ std::optional<SearchHits> MatchTolerant(const ArchiveContent& content,
         });
         for (std::size_t i = bounds[part]; i < bounds[part + 1]; ++i) {
             if (cancel.cancelled()) return;
-            if (matcher.mayMatch(content.signature(i))) batch.add(static_cast<std::uint32_t>(i));
+            if (matcher.mayMatch({content.signature(i), content.pairSignature(i)}))
+                batch.add(static_cast<std::uint32_t>(i));
         }
         batch.flush();
         finished[part] = true;
