@@ -49,14 +49,16 @@ std::optional<ExactResult> MatchExact(const ArchiveContent& content,
     std::vector<FoldedFinder> finders;
     CharSignature required = 0;
     PairSignature requiredPairs = 0;
+    // A word without a pair (one character, perhaps besides passed-over ones) is not ruled out
+    // by the pairs: only then are the characters looked at too.
+    bool pairsSuffice = true;
     for (const std::string& word : words) {
         finders.emplace_back(word);
         required |= signatureOf(word);
-        requiredPairs |= pairSignatureOf(word);
+        const PairSignature pairs = pairSignatureOf(word);
+        requiredPairs |= pairs;
+        pairsSuffice = pairsSuffice && pairs != 0;
     }
-    // A word of one character has no pair: only then are the characters looked at too.
-    const bool pairsSuffice =
-        std::all_of(words.begin(), words.end(), [](const std::string& w) { return w.size() >= 2; });
     std::string firstChars;
     for (const std::string& word : words) firstChars += word.front();
     const StringList& names = content.FileDirs();
