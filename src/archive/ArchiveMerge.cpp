@@ -1,7 +1,6 @@
 #include "archive/ArchiveMerge.h"
 
 #include <algorithm>
-#include <charconv>
 #include <vector>
 
 #include "engine/FormatError.h"
@@ -11,12 +10,6 @@ namespace {
 
 bool isFolderPath(std::string_view line) {
     return line.find('/') != std::string_view::npos;
-}
-
-bool parseReference(std::string_view line, std::size_t& value) {
-    const char* end = line.data() + line.size();
-    const auto [stop, ec] = std::from_chars(line.data(), end, value);
-    return !line.empty() && ec == std::errc() && stop == end;
 }
 
 }  // namespace
@@ -35,7 +28,7 @@ bool MergeSnapshot(ArchiveLists& lists, const SnapshotData& snapshot, std::strin
     std::size_t value = 0;
     if (!first) {
         for (std::size_t j = 0; j < folders.size(); ++j) {
-            if (!isFolderPath(folders[j]) && !parseReference(folders[j], value))
+            if (!isFolderPath(folders[j]) && !readBackReference(folders[j], value))
                 return formatError(
                     error, "folder line " + std::to_string(j) + " is neither a path nor a number");
         }
@@ -55,7 +48,7 @@ bool MergeSnapshot(ArchiveLists& lists, const SnapshotData& snapshot, std::strin
         } else if (first) {
             lists.ArchiveNames.append(line);
         } else {
-            parseReference(line, value);
+            readBackReference(line, value);
             lists.ArchiveNames.appendNumber(value + offset);
         }
     }

@@ -1,24 +1,16 @@
 #include "archive/FolderReferences.h"
 
 #include <algorithm>
-#include <charconv>
+
+#include "engine/SnapshotFile.h"
 
 namespace quarrow {
-namespace {
-
-// A number as location() reads one: the whole text in decimal digits.
-bool readNumber(std::string_view text, std::size_t& value) {
-    const char* end = text.data() + text.size();
-    const auto [stop, ec] = std::from_chars(text.data(), end, value);
-    return !text.empty() && ec == std::errc() && stop == end;
-}
-
-}  // namespace
 
 void FolderReferences::append(std::string_view entry) {
     std::size_t value = 0;
     // Only the number's own decimal form reads back the same from a value ("07" stays text).
-    const bool plain = readNumber(entry, value) && (entry.size() == 1 || entry.front() != '0');
+    const bool plain =
+        readBackReference(entry, value) && (entry.size() == 1 || entry.front() != '0');
     if (plain && value < kText)
         entries_.push_back(static_cast<std::uint32_t>(value));
     else
@@ -48,7 +40,7 @@ std::string FolderReferences::location(std::size_t i) const {
     std::size_t target = entries_[i];
     if (entries_[i] & kText) {
         const std::string_view text = texts_[entries_[i] & ~kText];
-        if (!readNumber(text, target)) return std::string(text);
+        if (!readBackReference(text, target)) return std::string(text);
     }
     return target < size() ? entry(target) : std::string();
 }

@@ -36,9 +36,7 @@ const char* folderProblem(const StringList& dirs, std::size_t i, std::string_vie
         return nullptr;
     }
     std::size_t target = 0;
-    const char* end = line.data() + line.size();
-    const auto [stop, ec] = std::from_chars(line.data(), end, target);
-    if (line.empty() || ec != std::errc() || stop != end) return "is neither a path nor a number";
+    if (!readBackReference(line, target)) return "is neither a path nor a number";
     if (target >= i) return "refers to itself or a later line";
     const std::string_view targetLine = dirs.at(target);
     if (targetLine.find('/') == std::string_view::npos) return "refers to another reference";
@@ -47,6 +45,12 @@ const char* folderProblem(const StringList& dirs, std::size_t i, std::string_vie
 }
 
 }  // namespace
+
+bool readBackReference(std::string_view line, std::size_t& value) {
+    const char* end = line.data() + line.size();
+    const auto [stop, ec] = std::from_chars(line.data(), end, value);
+    return !line.empty() && ec == std::errc() && stop == end;
+}
 
 bool resolveFolder(const StringList& dirs, std::size_t i, std::string_view& folder) {
     return folderProblem(dirs, i, folder) == nullptr;

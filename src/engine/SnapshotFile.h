@@ -23,6 +23,10 @@ struct SnapshotData {
     StringList names;
 };
 
+// The line number a `dirs` line that is a back-reference holds: the whole line in decimal
+// digits. False for anything else.
+bool readBackReference(std::string_view line, std::size_t& value);
+
 // Unpacks the container and reads the header, folder and name blocks. The folder and name
 // blocks must be equally long and every back-reference must resolve; bytes after the last
 // block are ignored. On failure `out` is untouched and `error` starts "snapshot damaged:".
