@@ -48,10 +48,6 @@ CharSignature signatureOf(std::string_view text) {
     return sig;
 }
 
-PairSignature pairSignatureOf(std::string_view text) {
-    return signaturesOf(text).pairs;
-}
-
 TextSignatures signaturesOf(std::string_view text) {
     const auto& bits = bitTable();
     const auto& forms = pairForms();

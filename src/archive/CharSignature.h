@@ -21,8 +21,6 @@ CharSignature signatureOf(std::string_view text);
 // rules out most of the lines the character signature lets through.
 using PairSignature = std::uint64_t;
 
-PairSignature pairSignatureOf(std::string_view text);
-
 struct TextSignatures {
     CharSignature chars = 0;
     PairSignature pairs = 0;

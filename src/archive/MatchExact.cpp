@@ -54,10 +54,10 @@ std::optional<ExactResult> MatchExact(const ArchiveContent& content,
     bool pairsSuffice = true;
     for (const std::string& word : words) {
         finders.emplace_back(word);
-        required |= signatureOf(word);
-        const PairSignature pairs = pairSignatureOf(word);
-        requiredPairs |= pairs;
-        pairsSuffice = pairsSuffice && pairs != 0;
+        const TextSignatures signatures = signaturesOf(word);
+        required |= signatures.chars;
+        requiredPairs |= signatures.pairs;
+        pairsSuffice = pairsSuffice && signatures.pairs != 0;
     }
     std::string firstChars;
     for (const std::string& word : words) firstChars += word.front();
