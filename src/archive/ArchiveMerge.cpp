@@ -25,22 +25,19 @@ std::string ServerFromHost(std::string_view host) {
 bool MergeSnapshot(ArchiveLists& lists, const SnapshotData& snapshot, std::string_view server,
                    bool first, std::string* error) {
     const StringList& folders = snapshot.dirs;
-    std::size_t value = 0;
-    if (!first) {
-        for (std::size_t j = 0; j < folders.size(); ++j) {
-            if (!isFolderPath(folders[j]) && !readBackReference(folders[j], value))
-                return formatError(
-                    error, "folder line " + std::to_string(j) + " is neither a path nor a number");
-        }
-    }
     // Back-references point into this snapshot's lines, which start where the merged names end.
     const std::size_t offset = lists.FileDirs.size();
+    const std::size_t entriesBefore = lists.ArchiveNames.size();
     std::vector<std::string_view> paths;
     std::vector<std::size_t> pathEntries;
     std::string reference;
+    std::size_t value = 0;
     for (std::size_t j = 0; j < folders.size(); ++j) {
         const std::string_view line = folders[j];
-        if (isFolderPath(line)) {
+        // Nearly every line is a number, which holds no "/": it is tried first.
+        if (!first && readBackReference(line, value)) {
+            lists.ArchiveNames.appendNumber(value + offset);
+        } else if (isFolderPath(line)) {
             paths.push_back(line);
             pathEntries.push_back(lists.ArchiveNames.size());
             reference.assign(server).append(line);
@@ -48,8 +45,9 @@ bool MergeSnapshot(ArchiveLists& lists, const SnapshotData& snapshot, std::strin
         } else if (first) {
             lists.ArchiveNames.append(line);
         } else {
-            readBackReference(line, value);
-            lists.ArchiveNames.appendNumber(value + offset);
+            lists.ArchiveNames.truncate(entriesBefore);
+            return formatError(
+                error, "folder line " + std::to_string(j) + " is neither a path nor a number");
         }
     }
     // Each folder path is also a searchable name, located at its own folder.

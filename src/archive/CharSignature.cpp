@@ -1,5 +1,6 @@
 #include "archive/CharSignature.h"
 
+#include <algorithm>
 #include <array>
 
 #include "archive/CaseFold.h"
@@ -52,16 +53,30 @@ TextSignatures signaturesOf(std::string_view text) {
     const auto& bits = bitTable();
     const auto& forms = pairForms();
     TextSignatures sig;
-    std::uint32_t before = kNoPairForm;
-    for (const char c : text) {
-        const auto byte = static_cast<std::uint8_t>(c);
-        sig.chars |= bits[byte];
-        const std::uint32_t form = forms[byte];
-        if (form == kNoPairForm) continue;
-        // Fibonacci hashing: the top six bits of the pair times 2^32 / phi.
-        if (before != kNoPairForm)
-            sig.pairs |= PairSignature{1} << (((before << 8 | form) * 0x9E3779B1u) >> 26);
-        before = form;
+    // The text's pair forms with the passed-over characters left out, a piece at a time, written
+    // without a branch: every byte is stored, and only a kept one moves the end on. The last
+    // form kept from a piece starts the next, so pairs across pieces count.
+    constexpr std::size_t kPiece = 256;
+    std::array<std::uint8_t, kPiece + 1> kept;
+    std::size_t count = 0;
+    for (std::size_t from = 0; from < text.size(); from += kPiece) {
+        const std::size_t end = std::min(text.size(), from + kPiece);
+        for (std::size_t j = from; j < end; ++j) {
+            const auto byte = static_cast<std::uint8_t>(text[j]);
+            sig.chars |= bits[byte];
+            const std::uint32_t form = forms[byte];
+            kept[count] = static_cast<std::uint8_t>(form);
+            count += form != kNoPairForm;
+        }
+        for (std::size_t i = 1; i < count; ++i) {
+            // Fibonacci hashing: the top six bits of the pair times 2^32 / phi.
+            const std::uint32_t pair = std::uint32_t{kept[i - 1]} << 8 | kept[i];
+            sig.pairs |= PairSignature{1} << ((pair * 0x9E3779B1u) >> 26);
+        }
+        if (count > 0) {
+            kept[0] = kept[count - 1];
+            count = 1;
+        }
     }
     return sig;
 }

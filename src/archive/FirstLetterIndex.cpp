@@ -1,12 +1,13 @@
 #include "archive/FirstLetterIndex.h"
 
-#include <algorithm>
+#include <bit>
 #include <bitset>
 #include <cstring>
 
 #include "archive/AtOnce.h"
 #include "archive/CaseFold.h"
 #include "engine/Masks.h"
+#include "platform/SixteenBytes.h"
 
 namespace quarrow {
 namespace {
@@ -43,6 +44,55 @@ std::size_t effectiveLength(std::string_view text) {
     return e;
 }
 
+// Where each separator occurs in a text: one bit per position, 64 positions to a word, the
+// words of separator k (its place in kSeparators) after those of the ones before it.
+class SeparatorPositions {
+public:
+    void find(std::string_view text) {
+        words_ = (text.size() + 63) / 64;
+        bits_.assign(kSeparators.size() * words_, 0);
+        ranksFound_ = 0;
+#if defined(__SSE2__)
+        // Sixteen places at a time against every separator, without a branch on any byte (no
+        // separator is a NUL, so the padding finds nothing).
+        forEachSixteen(text, [&](std::size_t from, __m128i bytes) {
+            std::uint64_t* word = bits_.data() + from / 64;
+            for (std::size_t k = 0; k < kSeparators.size(); ++k, word += words_) {
+                const unsigned found = bytesEqual(bytes, kSeparators[k]);
+                *word |= std::uint64_t{found} << from % 64;
+                ranksFound_ |= unsigned{found != 0} << k;
+            }
+        });
+#else
+        const auto& ranks = separatorRanks();
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const std::uint8_t rank = ranks[static_cast<std::uint8_t>(text[i])];
+            if (rank == kNotSeparator) continue;
+            bits_[rank * words_ + i / 64] |= std::uint64_t{1} << i % 64;
+            ranksFound_ |= 1u << rank;
+        }
+#endif
+    }
+
+    // Hands (separator rank, position) to `visit` by rank, then position.
+    template <class Visit>
+    void forEach(Visit visit) const {
+        for (unsigned found = ranksFound_; found != 0; found &= found - 1) {
+            const auto rank = static_cast<std::size_t>(std::countr_zero(found));
+            const std::uint64_t* bits = bits_.data() + rank * words_;
+            for (std::size_t w = 0; w < words_; ++w) {
+                for (std::uint64_t word = bits[w]; word != 0; word &= word - 1)
+                    visit(rank, w * 64 + std::countr_zero(word));
+            }
+        }
+    }
+
+private:
+    std::size_t words_ = 0;
+    unsigned ranksFound_ = 0;  // bit k: separator k occurs
+    std::vector<std::uint64_t> bits_;
+};
+
 }  // namespace
 
 // What a stretch of lines contributes to the index. Each line's characters are worked out once
@@ -59,7 +109,7 @@ public:
                  const LineVisit& alsoVisit) {
         std::string line;
         Previous previous = startingPrevious();
-        for (std::size_t k = 0; k < counts_.size(); ++k) {
+        for (std::size_t k = 0; k < counts_.size(); ++k, ++collected_) {
             if (stop && stop->load(std::memory_order_relaxed)) break;
             const std::string_view text = lines[from_ + k];
             if (alsoVisit) alsoVisit(from_ + k, text);
@@ -80,7 +130,7 @@ public:
     void place(std::array<std::size_t, 256> next, Bytes& bytes) const {
         Previous previous = startingPrevious();
         std::size_t at = 0;
-        for (std::size_t k = 0; k < counts_.size(); ++k) {
+        for (std::size_t k = 0; k < collected_; ++k) {
             const auto line = static_cast<std::uint32_t>(from_ + k);
             for (std::size_t n = 0; n < counts_[k]; ++n, ++at) {
                 const auto u = static_cast<std::uint8_t>(chars_[at]);
@@ -120,7 +170,9 @@ private:
     }
 
     std::size_t from_;
-    std::vector<std::uint16_t, LargeAllocator<std::uint16_t>> counts_;
+    // Each collected line's character count; the lines after a stop are never read.
+    LargeArray<std::uint16_t> counts_;
+    std::size_t collected_ = 0;
     // Every line's characters, one line after another.
     LargeString chars_;
 };
@@ -136,32 +188,31 @@ void IndexedChars(std::string_view line, std::string& out) {
     // Lines of effective length 10 or less are listed under their first character only.
     if (e <= 10) return;
     // The builder takes word starts separator by separator in the order of kSeparators, each
-    // one's occurrences from the left. One pass finds every occurrence, and sorting them by
-    // (separator, position) gives that order. An occurrence at 1-based position p counts while
-    // p < e - 1, so only the first e - 2 characters are searched; separators are not letters,
-    // so they are looked for in the text as it is.
-    const std::string_view searched = text.substr(0, e - 2);
+    // one's occurrences from the left, which is the order of each separator's position bits.
+    // An occurrence at 1-based position p counts while p < e - 1, so only the first e - 2
+    // characters are searched; separators are not letters, so they are looked for in the text
+    // as it is.
+    thread_local SeparatorPositions positions;
+    positions.find(text.substr(0, e - 2));
     const auto& ranks = separatorRanks();
-    thread_local std::vector<std::uint64_t> found;  // separator rank << 32 | 0-based position
-    found.clear();
-    for (std::size_t i = 0; i < searched.size(); ++i) {
-        const std::uint8_t rank = ranks[static_cast<std::uint8_t>(searched[i])];
-        if (rank != kNotSeparator) found.push_back(std::uint64_t{rank} << 32 | i);
-    }
-    std::sort(found.begin(), found.end());
     std::bitset<256> seen;
-    for (const std::uint64_t occurrence : found) {
-        const std::uint8_t c = at((occurrence & 0xFFFFFFFF) + 1);
-        if (ranks[c] != kNotSeparator || seen[c]) continue;
-        out.push_back(static_cast<char>(c));
+    // Each character is added at most once here, so the first, 256 others and the separators
+    // bound what is added.
+    std::array<char, 1 + 256 + kSeparators.size()> added;
+    std::size_t count = 0;
+    positions.forEach([&](std::size_t rank, std::size_t i) {
+        const std::uint8_t c = at(i + 1);
+        if (ranks[c] != kNotSeparator || seen[c]) return;
+        added[count++] = static_cast<char>(c);
         seen[c] = true;
-        const char s = kSeparators[occurrence >> 32];
+        const char s = kSeparators[rank];
         const auto sep = static_cast<std::uint8_t>(s);
         if (s != '/' && !seen[sep]) {
-            out.push_back(s);
+            added[count++] = s;
             seen[sep] = true;
         }
-    }
+    });
+    out.append(added.data(), count);
 }
 
 FirstLetterIndex FirstLetterIndex::Build(const StringList& lines, const std::atomic<bool>* stop,
@@ -179,7 +230,7 @@ FirstLetterIndex FirstLetterIndex::Build(const StringList& lines, const std::ato
             index.starts_[g + 1] = index.starts_[g] + parts[part].bytesPerChar[c];
         }
     }
-    index.bytes_.resize(index.starts_.back());
+    index.bytes_ = Bytes(index.starts_.back());
     std::array<std::array<std::size_t, 256>, kParts> next;
     for (std::size_t c = 0; c < 256; ++c)
         for (std::size_t part = 0; part < kParts; ++part)

@@ -60,11 +60,12 @@ public:
             if (!visit(line)) return;
         }
     }
-    std::size_t memoryBytes() const { return bytes_.capacity(); }
+    std::size_t memoryBytes() const { return bytes_.size(); }
 
 private:
     class Segment;
-    using Bytes = std::vector<std::uint8_t, LargeAllocator<std::uint8_t>>;
+    // Every byte is written by the builder's two threads, so none is zeroed first.
+    using Bytes = LargeArray<std::uint8_t>;
 
     static std::size_t group(std::size_t c, std::size_t part) { return c * kParts + part; }
 

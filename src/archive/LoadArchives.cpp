@@ -45,7 +45,7 @@ ArchiveLoadResult LoadArchiveFiles(const std::vector<std::string>& paths) {
     bool first = true;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         const std::string& path = paths[i];
-        const ReadSnapshot file = reader.take(i);
+        ReadSnapshot file = reader.take(i);
         if (file.load == SnapshotLoad::Damaged) {
             result.error = file.error;
             return result;
@@ -68,6 +68,7 @@ ArchiveLoadResult LoadArchiveFiles(const std::vector<std::string>& paths) {
             result.error = path + ": " + error;
             return result;
         }
+        reader.recycle(std::move(file.snapshot));
         // A missing first file still ends the first-snapshot rule, as it contributes nothing.
         first = false;
     }

@@ -21,6 +21,11 @@ ReadSnapshot SnapshotReadAhead::take(std::size_t i) {
     return taken;
 }
 
+void SnapshotReadAhead::recycle(SnapshotData used) {
+    std::lock_guard lock(mutex_);
+    if (spare_.size() < readers_.size()) spare_.push_back(std::move(used));
+}
+
 void SnapshotReadAhead::readLoop(std::stop_token stop) {
     SnapshotBuffers buffers;
     std::unique_lock lock(mutex_);
@@ -29,6 +34,11 @@ void SnapshotReadAhead::readLoop(std::stop_token stop) {
             lock, stop, [&] { return next_ >= paths_.size() || next_ < taken_ + kAhead; });
         if (!due || next_ >= paths_.size()) return;
         const std::size_t i = next_++;
+        if (!spare_.empty()) {
+            buffers.dirs = std::move(spare_.back().dirs);
+            buffers.names = std::move(spare_.back().names);
+            spare_.pop_back();
+        }
         lock.unlock();
         ReadSnapshot file;
         file.load = LoadSnapshot(paths_[i], file.snapshot, file.host, &file.error, &buffers);

@@ -32,6 +32,9 @@ public:
 
     // Waits for file `i` and hands it over; files are taken once each, in order.
     ReadSnapshot take(std::size_t i);
+    // Gives back a taken file's lists once the caller is done with them: a file read later
+    // fills their room instead of fresh memory.
+    void recycle(SnapshotData used);
 
 private:
     void readLoop(std::stop_token stop);
@@ -40,8 +43,9 @@ private:
     std::mutex mutex_;
     std::condition_variable_any changed_;
     std::vector<std::optional<ReadSnapshot>> read_;
-    std::size_t next_ = 0;   // the next file a reader starts on
-    std::size_t taken_ = 0;  // files handed over so far
+    std::vector<SnapshotData> spare_;  // given back, at most one per reader
+    std::size_t next_ = 0;             // the next file a reader starts on
+    std::size_t taken_ = 0;            // files handed over so far
     // Last, so the readers are stopped and joined before the state they use goes.
     std::vector<std::jthread> readers_;
 };

@@ -1,12 +1,14 @@
 #include "engine/ListBlock.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <limits>
 #include <stdexcept>
 #include <string_view>
 
 #include "engine/FormatError.h"
+#include "platform/SixteenBytes.h"
 
 namespace quarrow {
 
@@ -46,19 +48,48 @@ bool readBlockText(ByteReader& reader, std::string_view& text, std::string* erro
 template <typename Emit>
 void splitLines(std::string_view text, Emit emit) {
     std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c != '\r' && c != '\n') continue;
+    const auto breakAt = [&](std::size_t i) {
+        if (i < start) return;  // the LF of a CR LF
         emit(text.substr(start, i - start));
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
         start = i + 1;
-    }
+    };
+#if defined(__SSE2__)
+    // The breaks of sixteen bytes at a time, found without a branch on each byte.
+    forEachSixteen(text, [&](std::size_t from, __m128i bytes) {
+        for (unsigned breaks = bytesEqual(bytes, '\r') | bytesEqual(bytes, '\n'); breaks != 0;
+             breaks &= breaks - 1)
+            breakAt(from + static_cast<std::size_t>(std::countr_zero(breaks)));
+    });
+#else
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\r' || text[i] == '\n') breakAt(i);
+#endif
     if (start < text.size()) emit(text.substr(start));
 }
 
 // Upper bound on the line count for CR LF text, which every writer produces.
 std::size_t expectedLines(std::string_view text) {
+#if defined(__SSE2__)
+    // Each byte of `counts` counts the LFs in its place of up to 255 runs of sixteen bytes.
+    const __m128i lf = _mm_set1_epi8('\n');
+    __m128i counts = _mm_setzero_si128();
+    std::size_t runs = 0, breaks = 0;
+    const auto addUp = [&] {
+        const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
+        breaks += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+                  static_cast<std::size_t>(_mm_extract_epi16(sums, 4));
+        counts = _mm_setzero_si128();
+    };
+    forEachSixteen(text, [&](std::size_t, __m128i bytes) {
+        counts = _mm_sub_epi8(counts, _mm_cmpeq_epi8(bytes, lf));
+        if (++runs % 255 == 0) addUp();
+    });
+    addUp();
+    return breaks + 1;
+#else
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+#endif
 }
 
 }  // namespace
@@ -126,7 +157,7 @@ bool readTaggedInt(ByteReader& reader, std::int32_t& value, std::string* error) 
 }
 
 bool readListBlock(ByteReader& reader, StringList& out, std::string* error) {
-    out.clear();
+    out.truncate(0);  // keeps the room a reused list has
     std::string_view text;
     if (!readBlockText(reader, text, error)) return false;
     out.reserve(expectedLines(text), text.size());

@@ -31,12 +31,13 @@ bool readBlock(ByteReader& reader, StringList& out, const char* what, std::strin
 const char* folderProblem(const StringList& dirs, std::size_t i, std::string_view& folder) {
     if (i >= dirs.size()) return "is out of range";
     const std::string_view line = dirs.at(i);
-    if (line.find('/') != std::string_view::npos) {
+    std::size_t target = 0;
+    // Nearly every line is a number, which holds no "/": it is tried first.
+    if (!readBackReference(line, target)) {
+        if (line.find('/') == std::string_view::npos) return "is neither a path nor a number";
         folder = line;
         return nullptr;
     }
-    std::size_t target = 0;
-    if (!readBackReference(line, target)) return "is neither a path nor a number";
     if (target >= i) return "refers to itself or a later line";
     const std::string_view targetLine = dirs.at(target);
     if (targetLine.find('/') == std::string_view::npos) return "refers to another reference";
@@ -77,10 +78,14 @@ bool checkFileLists(const StringList& dirs, const StringList& names, std::string
 }
 
 bool parseSnapshot(std::string_view fileBytes, SnapshotData& out, std::string* error,
-                   LargeString* reuse) {
+                   SnapshotBuffers* reuse) {
     SnapshotData data;
     LargeString own;
-    LargeString& content = reuse ? *reuse : own;
+    LargeString& content = reuse ? reuse->content : own;
+    if (reuse) {
+        data.dirs = std::move(reuse->dirs);
+        data.names = std::move(reuse->names);
+    }
     if (!unpackSnapshot(fileBytes, data.entryName, content, error)) return false;
     ByteReader reader(content);
     std::string detail;
@@ -104,8 +109,7 @@ bool readSnapshotFile(std::string_view path, SnapshotData& out, std::string* err
         [&] {
             LargeString own;
             LargeString& bytes = reuse ? reuse->file : own;
-            return readWholeFile(path, bytes, error) &&
-                   parseSnapshot(bytes, out, error, reuse ? &reuse->content : nullptr);
+            return readWholeFile(path, bytes, error) && parseSnapshot(bytes, out, error, reuse);
         },
         error);
 }

@@ -30,16 +30,20 @@ bool readBackReference(std::string_view line, std::size_t& value);
 // Unpacks the container and reads the header, folder and name blocks. The folder and name
 // blocks must be equally long and every back-reference must resolve; bytes after the last
 // block are ignored. On failure `out` is untouched and `error` starts "snapshot damaged:".
-// `reuse`, when given, holds the inflated content (see SnapshotBuffers).
+// `reuse`, when given, holds the inflated content and lends its lists (see SnapshotBuffers).
+struct SnapshotBuffers;
 bool parseSnapshot(std::string_view fileBytes, SnapshotData& out, std::string* error,
-                   LargeString* reuse = nullptr);
+                   SnapshotBuffers* reuse = nullptr);
 
 // What a reader of many snapshots keeps from one file to the next: each file's bytes and
 // inflated content then land in memory already in use instead of freshly mapped pages, which
-// the system must clear first.
+// the system must clear first. `dirs` and `names`, when a caller hands back the lists of a file
+// it is done with, are taken by the next file's lists for their room.
 struct SnapshotBuffers {
     LargeString file;
     LargeString content;
+    StringList dirs;
+    StringList names;
 };
 
 // parseSnapshot over a regular file's bytes; also fails, with a message of its own, when the

@@ -54,6 +54,8 @@ public:
         return *this;
     }
 
+    T* data() { return data_; }
+    const T* data() const { return data_; }
     T& operator[](std::size_t i) { return data_[i]; }
     const T& operator[](std::size_t i) const { return data_[i]; }
     std::size_t size() const { return size_; }

@@ -84,6 +84,8 @@ TEST(ArchiveIndex, ListsLinesUnderTheCharactersThatOpenTheirWords) {
         {"ABCDEFGHIJ KL.MP3", "AK "},
         // Separators in a row: the word after them is listed under its first letter only.
         {"ABCDEFGHIJ -- XYZ", "AX "},
+        // Separator by separator holds past the first 64 characters too.
+        {std::string(60, 'A') + "-XY" + std::string(10, 'A') + " QR ST", "AQ SX-"},
         {"", ""},
     };
     std::string chars;
@@ -150,6 +152,8 @@ TEST(ArchiveExact, FindsTheFilesTheWordsAndTheirOrderAllow) {
         {{gap(251)}, "rock*live", true, {gap(251)}},
         {{gap(252)}, "rock*live", true, {}},
         {{gap(252)}, "rock live", true, {gap(252)}},
+        // A pair across byte 256 of a name counts like any other.
+        {{std::string(254, 'x') + " QZ"}, "qz", true, {std::string(254, 'x') + " QZ"}},
         // "CX" follows the first "BX" of the whole line, not the "BX" after "AX".
         {{"BX CX AX BX"}, "ax*bx*cx", true, {"BX CX AX BX"}},
         {{"CX AX BX"}, "ax*bx*cx", false, {}},

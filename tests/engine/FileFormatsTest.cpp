@@ -80,6 +80,9 @@ TEST(SnapshotFormatListBlock, CountThenLinesWithCrLfReadSplitAtCrLfOrEither) {
         {"a\r\n\r\nb\r\n", {"a", "", "b"}},
         {"a\n\r", {"a", ""}},
         {"a\r\r\n", {"a", ""}},
+        // Breaks are looked for sixteen bytes at a time: a CR LF may straddle two of them.
+        {std::string(15, 'x') + "\r\n" + std::string(30, 'y') + "\rz",
+         {std::string(15, 'x'), std::string(30, 'y'), "z"}},
     };
     for (const auto& [text, expected] : cases) {
         SCOPED_TRACE(testing::PrintToString(text));
