@@ -161,7 +161,7 @@ bool readListBlock(ByteReader& reader, StringList& out, std::string* error) {
     std::string_view text;
     if (!readBlockText(reader, text, error)) return false;
     out.reserve(expectedLines(text), text.size());
-    splitLines(text, [&out](std::string_view line) { out.append(line); });
+    out.appendMany(text.size(), [&](auto add) { splitLines(text, add); });
     return true;
 }
 

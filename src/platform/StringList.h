@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,23 @@ public:
         if (bytes_.size() + s.size() > UINT32_MAX) throw std::length_error("StringList full");
         offsets_.push_back(static_cast<std::uint32_t>(bytes_.size()));
         bytes_.insert(bytes_.end(), s.begin(), s.end());
+    }
+
+    // Appends the entries `fill(add)` hands to `add(std::string_view)`, at most `maxBytes` of
+    // text in all: room for that much is made at once and each entry copied straight into it.
+    template <class Fill>
+    void appendMany(std::size_t maxBytes, Fill fill) {
+        const std::size_t start = bytes_.size();
+        if (start + maxBytes > UINT32_MAX) throw std::length_error("StringList full");
+        bytes_.resize(start + maxBytes);
+        char* const room = bytes_.data();
+        std::size_t end = start;
+        fill([&](std::string_view s) {
+            offsets_.push_back(static_cast<std::uint32_t>(end));
+            std::memcpy(room + end, s.data(), s.size());
+            end += s.size();
+        });
+        bytes_.resize(end);
     }
 
     // Appends every entry of `other`, its text copied in one piece.
