@@ -83,8 +83,11 @@ bool parseSnapshot(std::string_view fileBytes, SnapshotData& out, std::string* e
     LargeString own;
     LargeString& content = reuse ? reuse->content : own;
     if (reuse) {
+        // Only their room is taken: a snapshot without file lists must not keep their entries.
         data.dirs = std::move(reuse->dirs);
         data.names = std::move(reuse->names);
+        data.dirs.truncate(0);
+        data.names.truncate(0);
     }
     if (!unpackSnapshot(fileBytes, data.entryName, content, error)) return false;
     ByteReader reader(content);

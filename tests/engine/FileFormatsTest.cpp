@@ -169,6 +169,20 @@ TEST(SnapshotFormatFile, BackReferencesResolveOnlyToEarlierPaths) {
     EXPECT_FALSE(validateBackReferences(toList({"/a/", "1"}), nullptr));
 }
 
+// A reader's buffers lend their lists to its next snapshot: one without file lists (a local
+// folder's) must come back with none, whatever the snapshot before held.
+TEST(SnapshotFormatFile, ListsLentByTheBuffersCarryNothingOver) {
+    SnapshotBuffers buffers;
+    SnapshotData ftp, local;
+    const std::string content = blockOf({"ftp://h//"}) + blockOf({"/"}) + blockOf({"n"});
+    ASSERT_TRUE(parseSnapshot(packSnapshot("a", content), ftp, nullptr, &buffers));
+    EXPECT_EQ(linesOf(ftp.names), Lines{"n"});
+    buffers.dirs = std::move(ftp.dirs);
+    buffers.names = std::move(ftp.names);
+    ASSERT_TRUE(parseSnapshot(packSnapshot("b", blockOf({"C:\\music"})), local, nullptr, &buffers));
+    EXPECT_TRUE(local.dirs.empty() && local.names.empty());
+}
+
 // URLs with resolved folders (mode 1) are checked on a real scan's export.
 TEST(SnapshotFormatTextExport, ModesWriteNamesOrNothing) {
     const StringList dirs = toList({"/", "0", "/a b/"}),
