@@ -93,15 +93,9 @@ bool ChildProcess::signalWhen(int signal, const std::function<bool()>& condition
 ChildResult ChildProcess::wait(std::chrono::milliseconds watchdog) {
     ChildResult result;
     const auto deadline = Clock::now() + watchdog;
-    while (pid_ > 0 && !reap(WNOHANG)) {
-        if (Clock::now() >= deadline) {
-            ::kill(pid_, SIGKILL);
-            reap(0);
-            result.timedOut = true;
-            break;
-        }
-        std::this_thread::sleep_for(kPollStep);
-    }
+    result.timedOut = signalWhen(
+        SIGKILL, [&] { return Clock::now() >= deadline; }, 2 * watchdog);
+    if (pid_ > 0) reap(0);
     if (WIFEXITED(status_)) result.exitCode = WEXITSTATUS(status_);
     if (WIFSIGNALED(status_)) result.termSignal = WTERMSIG(status_);
     result.out = captured(outFd_);
