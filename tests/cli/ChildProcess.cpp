@@ -34,13 +34,16 @@ int memoryFile(const char* name) {
     return fd;
 }
 
+// Opened anew by its /proc name, the memory file reads from its start.
+std::string captured(int fd) {
+    std::ifstream file("/proc/self/fd/" + std::to_string(fd), std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
 }  // namespace
 
-ChildProcess::ChildProcess(const std::vector<std::string>& args) {
-    if (args.empty()) throw std::invalid_argument("ChildProcess needs a command");
-    outFd_ = memoryFile("child-stdout");
-    errFd_ = memoryFile("child-stderr");
-
+ChildProcess::ChildProcess(const std::vector<std::string>& args)
+    : outFd_(memoryFile("child-stdout")), errFd_(memoryFile("child-stderr")) {
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -90,15 +93,9 @@ bool ChildProcess::signalWhen(int signal, const std::function<bool()>& condition
 ChildResult ChildProcess::wait(std::chrono::milliseconds watchdog) {
     ChildResult result;
     const auto deadline = Clock::now() + watchdog;
-    while (pid_ > 0 && !reap(WNOHANG)) {
-        if (Clock::now() >= deadline) {
-            ::kill(pid_, SIGKILL);
-            reap(0);
-            result.timedOut = true;
-            break;
-        }
-        std::this_thread::sleep_for(kPollStep);
-    }
+    result.timedOut = signalWhen(
+        SIGKILL, [&] { return Clock::now() >= deadline; }, 2 * watchdog);
+    if (pid_ > 0) reap(0);
     if (WIFEXITED(status_)) result.exitCode = WEXITSTATUS(status_);
     if (WIFSIGNALED(status_)) result.termSignal = WTERMSIG(status_);
     result.out = captured(outFd_);
@@ -106,15 +103,8 @@ ChildResult ChildProcess::wait(std::chrono::milliseconds watchdog) {
     return result;
 }
 
-// Opened anew by its /proc name, the memory file reads from its start.
-std::string ChildProcess::captured(int fd) const {
-    std::ifstream file("/proc/self/fd/" + std::to_string(fd), std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
-
 ChildResult runChild(const std::vector<std::string>& args, std::chrono::milliseconds watchdog) {
-    ChildProcess child(args);
-    return child.wait(watchdog);
+    return ChildProcess(args).wait(watchdog);
 }
 
 ChildResult runCli(const std::vector<std::string>& args, std::chrono::milliseconds watchdog) {

@@ -38,7 +38,6 @@ public:
 
 private:
     bool reap(int options);
-    std::string captured(int fd) const;
 
     pid_t pid_ = -1;
     int status_ = 0;

@@ -3,7 +3,6 @@
 #include <csignal>
 #include <filesystem>
 #include <set>
-#include <thread>
 
 #include <gmock/gmock.h>
 
@@ -152,8 +151,7 @@ TEST(FolderPrefetchTest, FoldersOfFailedConnectionsAreHandedBack) {
                 return std::find(log.begin(), log.end(), "STAT " + folder) != log.end();
             });
         };
-        for (int wait = 0; wait < 100 && !started(); ++wait) std::this_thread::sleep_for(100ms);
-        ASSERT_TRUE(started());
+        ASSERT_TRUE(waitUntil(started, 10s));
         for (const std::string& folder : folders)
             EXPECT_FALSE(prefetch.take(folder, [] { return false; })) << folder;
     }

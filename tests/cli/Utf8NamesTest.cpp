@@ -74,33 +74,28 @@ class Utf8TreeTest : public testing::Test {
 protected:
     void SetUp() override {
         copyLanguageFiles(dir());
-        std::vector<TreeItem> tree = {{"\xCC\xF3\xE7\xFB\xEA\xE0/\xEF\xE5\xF1\xED\xFF.mp3", "1"},
-                                      {"Фильмы/кино.mp3", "22"},
-                                      {"Фильмы/Новое/песня.mp3", "333"},
-                                      {"漢字/Песня 歌.mp3", "4444"},
-                                      {"丨/a.mp3", "5"},
-                                      {"丸/b.mp3", "6"},
-                                      {"🎵.mp3", "7"}};
         for (int i = 0; i < 8; ++i)  // a slow tail, for a stop halfway
-            tree.push_back({"Фильмы/Новое/часть " + std::to_string(i) + "/f.mp3", "x"});
+            shown.push_back("/Фильмы/Новое/часть " + std::to_string(i) + "/f.mp3");
+        // Contents "1", "22", "333", ... in the order of `shown`.
+        std::vector<TreeItem> tree;
+        for (const std::string& file : shown)
+            tree.push_back({file.substr(1),
+                            std::string(tree.size() + 1, static_cast<char>('1' + tree.size()))});
+        tree[0].path = "\xCC\xF3\xE7\xFB\xEA\xE0/\xEF\xE5\xF1\xED\xFF.mp3";
         makeTree(tree_.path(), tree);
         server_ = std::make_unique<FtpServer>(tree_.path(), slowListings(0.1));
     }
     std::string dir() const { return program_.path(); }
     ChildResult cli(const Lines& args) const { return runCliIn(dir(), args); }
-    Lines expectedFiles() const {
-        Lines files = {"/Музыка/песня.mp3",
-                       "/Фильмы/кино.mp3",
-                       "/Фильмы/Новое/песня.mp3",
-                       "/漢字/Песня 歌.mp3",
-                       "/丨/a.mp3",
-                       "/丸/b.mp3",
-                       "/🎵.mp3"};
-        for (int i = 0; i < 8; ++i)
-            files.push_back("/Фильмы/Новое/часть " + std::to_string(i) + "/f.mp3");
-        return files;
-    }
 
+    // The files as shown; the first is served as its Windows-1251 bytes, the rest as UTF-8.
+    Lines shown = {"/Музыка/песня.mp3",
+                   "/Фильмы/кино.mp3",
+                   "/Фильмы/Новое/песня.mp3",
+                   "/漢字/Песня 歌.mp3",
+                   "/丨/a.mp3",
+                   "/丸/b.mp3",
+                   "/🎵.mp3"};
     TempDir program_;
     TempDir tree_;
     std::unique_ptr<FtpServer> server_;
@@ -117,7 +112,7 @@ TEST_F(Utf8TreeTest, ScanDumpSearchAndResumeShowTheRightCharacters) {
     ASSERT_TRUE(scan.signalWhen(
         SIGINT, [&] { return fs::exists(resume) && dumped(snapshot, 'F').size() >= 4; }, 20s));
     ASSERT_EQ(scan.wait().exitCode, 130);
-    ASSERT_LT(dumped(snapshot, 'F').size(), expectedFiles().size()) << "stopped too late";
+    ASSERT_LT(dumped(snapshot, 'F').size(), shown.size()) << "stopped too late";
     for (const char* folder : {"Arhive", "Session"})
         for (const auto& entry : fs::directory_iterator(dir() + folder))
             EXPECT_FALSE(entry.path().string().ends_with("tmp")) << entry.path();
@@ -127,7 +122,7 @@ TEST_F(Utf8TreeTest, ScanDumpSearchAndResumeShowTheRightCharacters) {
     Lines files = dumped(resumed, 'F');
     std::sort(files.begin(), files.end());
     files.erase(std::unique(files.begin(), files.end()), files.end());
-    EXPECT_THAT(files, UnorderedElementsAreArray(expectedFiles()));
+    EXPECT_THAT(files, UnorderedElementsAreArray(shown));
 
     // A Cyrillic query finds the Windows-1251 and the UTF-8 names alike.
     EXPECT_THAT(cli({"search", resumed, "--", "песня"}).out,

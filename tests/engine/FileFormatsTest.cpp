@@ -111,7 +111,6 @@ TEST(SnapshotFormatListBlock, CountThenLinesWithCrLfReadSplitAtCrLfOrEither) {
 
 TEST(SnapshotFormatContainer, LayoutIsCountNameLengthThenZlibLevel9AndBytesAfterItAreNoDamage) {
     const std::string content = blockOf({"h"}) + blockOf({"/"}) + blockOf({"n"});
-    EXPECT_EQ(content, "\x02\x03h\r\n\x02\x03/\r\n\x02\x03n\r\n"s);
     const std::string file = packSnapshot("x.qrnet", content);
     EXPECT_EQ(file.substr(0, 19), "\x01\x00\x00\x00\x07\x00\x00\x00x.qrnet\x0F\x00\x00\x00"s);
     // 0x78 0xDA: a deflate stream with a 32 KiB window at the highest level.

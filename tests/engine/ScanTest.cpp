@@ -96,13 +96,6 @@ protected:
         EXPECT_TRUE(readSnapshotFile(snapshotPath(job), snapshot, &error)) << error;
         return snapshot;
     }
-    static ResumeData resumeOf(const TFtpMain& job) {
-        ResumeData resume;
-        std::string error;
-        EXPECT_EQ(readResumeFile(resumePath(job), false, resume, &error), ResumeReadResult::Ok)
-            << error;
-        return resume;
-    }
 
     TempDir program;
     TempDir tree;
@@ -149,13 +142,14 @@ TEST_F(ScanTest, WalksDepthFirstAndWritesSnapshotResumeAndExportByteForByte) {
     EXPECT_EQ(job->Outcome.load(), WalkOutcome::Walked);
     EXPECT_FALSE(job->Running.load() || job->Connected.load() || job->Sorted.load());
     // Duplicates by case, ignored folders and links are skipped; "Empty" is queued.
-    EXPECT_EQ(listsOf(*job).queue,
-              (Lines{"/", "/Alpha/", "/Alpha/Deep/", "/DUP/", "/Empty/", "/beta/"}));
-    EXPECT_EQ(listsOf(*job).names,
+    const Lists lists = listsOf(*job);
+    EXPECT_EQ(lists.queue, (Lines{"/", "/Alpha/", "/Alpha/Deep/", "/DUP/", "/Empty/", "/beta/"}));
+    EXPECT_EQ(lists.names,
               (Lines{"zz.mp3", "one.mp3", "two.mp3", "three.mp3", "a.mp3", "four.MP3"}));
-    EXPECT_EQ(listsOf(*job).dirs, (Lines{"/", "/Alpha/", "1", "/Alpha/Deep/", "/DUP/", "/beta/"}));
+    EXPECT_EQ(lists.dirs, (Lines{"/", "/Alpha/", "1", "/Alpha/Deep/", "/DUP/", "/beta/"}));
 
-    // The snapshot is exactly the container around these header, folder and name blocks.
+    // The snapshot is exactly the container around these header, folder and name blocks, the
+    // resume file exactly its header and the three lists.
     const auto texts = context->Texts();
     const SnapshotData snapshot = snapshotOf(*job);
     ASSERT_EQ(snapshot.header.size(), 8u);
@@ -165,17 +159,14 @@ TEST_F(ScanTest, WalksDepthFirstAndWritesSnapshotResumeAndExportByteForByte) {
               (Lines{texts->countfilet + "6", texts->nologin, "first comment", "second",
                      "127.0.0.1", "*.MP3"}));
     EXPECT_EQ(bytesOf(snapshotPath(*job)),
-              packSnapshot(fileNameOf(snapshotPath(*job)),
-                           buildSnapshotContent(snapshot.header, toList(listsOf(*job).dirs),
-                                                toList(listsOf(*job).names))));
-
-    const ResumeData resume = resumeOf(*job);
-    EXPECT_EQ(resume.header,
-              buildResumeHeader(job->StartStamp, "127.0.0.1", "/", "*.MP3", "/beta/", "user",
-                                "secret", server.port(), {"first comment", "second"}));
-    EXPECT_EQ(resume.dirQueue, listsOf(*job).queue);
-    EXPECT_EQ(linesOf(resume.fileDirs), listsOf(*job).dirs);
-    EXPECT_EQ(linesOf(resume.fileNames), listsOf(*job).names);
+              packSnapshot(
+                  fileNameOf(snapshotPath(*job)),
+                  buildSnapshotContent(snapshot.header, toList(lists.dirs), toList(lists.names))));
+    EXPECT_EQ(bytesOf(resumePath(*job)),
+              buildResumeFile(
+                  {buildResumeHeader(job->StartStamp, "127.0.0.1", "/", "*.MP3", "/beta/", "user",
+                                     "secret", server.port(), {"first comment", "second"}),
+                   lists.queue, toList(lists.dirs), toList(lists.names)}));
     // Work files are gone once the files are in place.
     EXPECT_FALSE(fileExists(job->SnapshotBase + "1tmp") || fileExists(job->ResumeBase + "tmp"));
 
@@ -214,7 +205,10 @@ TEST_F(ScanTest, ResumedScanListsTheRecordedFolderAgainAndGoesOn) {
     ASSERT_TRUE(waitForScans());
 
     // Rewind the finished scan's resume file to the moment "/Alpha/Deep/" had been listed.
-    ResumeData resume = resumeOf(*first);
+    ResumeData resume;
+    std::string error;
+    ASSERT_EQ(readResumeFile(resumePath(*first), false, resume, &error), ResumeReadResult::Ok)
+        << error;
     resume.header.at(4) = "/alpha/deep/";  // the position is found without regard to case
     resume.fileDirs.truncate(4);
     resume.fileNames.truncate(4);
@@ -224,7 +218,6 @@ TEST_F(ScanTest, ResumedScanListsTheRecordedFolderAgainAndGoesOn) {
     const int number = context->Jobs.add();
     const auto resumed = context->Jobs.at(number);
     ResumeChoice choice{rewound, program.path() + "Arhive/continued.qrnet", "Quarrowbrisk"};
-    std::string error;
     ASSERT_EQ(FillJobFromResume(*context, *resumed, choice, error), ResumeFillResult::Filled)
         << error;
     TMonDirThread::Create(*context, number, true);
