@@ -32,14 +32,6 @@ Lines fileNames(const SearchResults& results) {
 
 class ArchiveBrowserTest : public testing::Test {
 protected:
-    static FormTexts texts() {
-        FormTexts t;
-        t.regimfind = "Search";
-        t.allfile = "All";
-        t.findfile = "Found";
-        t.nofindfile = "Nothing";
-        return t;
-    }
     // The tab's search box: a key release, then the timer's tick with the text.
     Action type(const std::string& text) {
         browser_.KeyUp();
@@ -50,7 +42,7 @@ protected:
 
     TempDir dir_;
     EngineContext context_{dir_.path()};
-    ArchiveBrowser browser_{context_, texts()};
+    ArchiveBrowser browser_{context_, {}};
     Lines history_;
 };
 

@@ -28,16 +28,11 @@ TEST(ArchiveLoad, ServerNameIsCutFromTheFirstHeaderLine) {
     for (const auto& [host, server] : cases) EXPECT_EQ(ServerFromHost(host), server) << host;
 }
 
-class ArchiveFiles : public testing::Test {
-protected:
-    std::string write(const std::string& name, const SnapshotContents& contents) const {
-        return writeSnapshot(dir_.path() + name, contents);
-    }
-
-    TempDir dir_;
-};
-
-TEST_F(ArchiveFiles, MergesSnapshotsInOrderAndStopsAtADamagedOne) {
+TEST(ArchiveLoad, MergesSnapshotsInOrderAndStopsAtADamagedOne) {
+    TempDir dir;
+    const auto write = [&](const std::string& name, const SnapshotContents& contents) {
+        return writeSnapshot(dir.path() + name, contents);
+    };
     // A: three files in two folders, so five names. B's reference "0" becomes "5".
     const std::string a =
         write("a.qrnet", {"a.org", "/", {{"/x/", "1.mp3"}, {"/x/", "2.mp3"}, {"/y/", "3.mp3"}}});
@@ -46,8 +41,8 @@ TEST_F(ArchiveFiles, MergesSnapshotsInOrderAndStopsAtADamagedOne) {
         write("local.qrnet", {"C:", "\\", {{"C:\\music\\", "1.mp3"}}, "Local folders, no Ftp: "});
     const std::string b = write("b.qrnet", {"b.org", "/", {{"/z/", "4.mp3"}, {"/z/", "5.mp3"}}});
     const std::string d = write("d.qrnet", {"d.org", "/", {{"/d/", "6.mp3"}}});
-    const std::string missing = dir_.path() + "missing.qrnet";
-    const std::string damaged = dir_.path() + "damaged.qrnet";
+    const std::string missing = dir.path() + "missing.qrnet";
+    const std::string damaged = dir.path() + "damaged.qrnet";
     // Every kind of damage is refused alike (the damaged-files suite); a cut file stands for all.
     const std::string good = snapshotBytes({"c.org", "/", {{"/c/", "5.mp3"}}}, "c.qrnet");
     writeRaw(damaged, good.substr(0, good.size() - 6));
@@ -95,21 +90,21 @@ TEST(ArchiveLoad, FolderReferencesReadBackAsAppendedAndResolve) {
 
 // Names on disk are UTF-8, the list's Windows-1251; a tick stays with a name listed anew,
 // letter case aside, Cyrillic included.
-TEST_F(ArchiveFiles, ListsSnapshotsOfTheArchiveFolderAndKeepsTicks) {
-    const std::string program = dir_.path();
+TEST(ArchiveLoad, ListsSnapshotsOfTheArchiveFolderAndKeepsTicks) {
+    const TempDir dir;
+    const std::string program = dir.path();
     fs::create_directories(program + "Arhive/folder.qrnet.d");
     for (const char* name :
          {"One.qrnet", "a.b.qrnet", "\xD0\x9C\xD1\x83\xD0\xB7\xD1\x8B\xD0\xBA\xD0\xB0.qrnet"})
         writeRaw(program + "Arhive/" + name, "x");
     // "музыка" and "Музыка" in Windows-1251.
-    auto items = RefreshArchiveList(program, {{"\xEC\xF3\xE7\xFB\xEA\xE0", true}, {"one", false}});
-    std::sort(items.begin(), items.end(),
-              [](const auto& a, const auto& b) { return a.name < b.name; });
-    ASSERT_EQ(items.size(), 3u);
-    EXPECT_EQ((Lines{items[0].name, items[1].name, items[2].name}),
-              (Lines{"One", "a.b", "\xCC\xF3\xE7\xFB\xEA\xE0"}));
-    EXPECT_EQ((std::vector<bool>{items[0].checked, items[1].checked, items[2].checked}),
-              (std::vector<bool>{false, false, true}));
+    std::vector<std::pair<std::string, bool>> listed;
+    for (const auto& item :
+         RefreshArchiveList(program, {{"\xEC\xF3\xE7\xFB\xEA\xE0", true}, {"one", false}}))
+        listed.emplace_back(item.name, item.checked);
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, (decltype(listed){
+                          {"One", false}, {"a.b", false}, {"\xCC\xF3\xE7\xFB\xEA\xE0", true}}));
     EXPECT_EQ(TickedSnapshotPaths(program, {{"One", true}, {"Two", false}}),
               (Lines{program + "Arhive/One.qrnet"}));
 }

@@ -21,7 +21,6 @@ struct SnapshotContents {
     std::string headerLead = "FTP snapshot: ftp://";
 };
 std::string snapshotBytes(const SnapshotContents& contents, const std::string& entryName);
-// Writes the snapshot to `file` and returns that path.
 std::string writeSnapshot(const std::string& file, const SnapshotContents& contents);
 
 }  // namespace quarrow::test

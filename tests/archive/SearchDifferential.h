@@ -4,10 +4,10 @@
 // as it was first built.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <random>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,24 +19,18 @@ namespace quarrow::test {
 
 using Lines = std::vector<std::string>;
 
-// The words of `text`, split at blanks.
-inline Lines wordsOf(std::string_view text) {
-    Lines words;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = std::min(text.find(' ', at), text.size());
-        words.emplace_back(text.substr(at, end - at));
-        at = end + 1;
-    }
-    return words;
-}
-
 // English words, Windows-1251 words (песня, любовь, ночь, кино, концерт, звезда, лето, река),
 // separators and extensions as names on real servers mix them.
-const Lines kWords = wordsOf(
-    "love night dark side moon best hits live rock remix symphony beatles floyd deep purple the of "
-    "a 2004 1999 cd1 mix part edition "
-    "\xEF\xE5\xF1\xED\xFF \xEB\xFE\xE1\xEE\xE2\xFC \xED\xEE\xF7\xFC \xEA\xE8\xED\xEE "
-    "\xEA\xEE\xED\xF6\xE5\xF0\xF2 \xE7\xE2\xE5\xE7\xE4\xE0 \xEB\xE5\xF2\xEE \xF0\xE5\xEA\xE0");
+const Lines kWords = [] {
+    Lines words;
+    std::istringstream text(
+        "love night dark side moon best hits live rock remix symphony beatles floyd deep purple "
+        "the of a 2004 1999 cd1 mix part edition "
+        "\xEF\xE5\xF1\xED\xFF \xEB\xFE\xE1\xEE\xE2\xFC \xED\xEE\xF7\xFC \xEA\xE8\xED\xEE "
+        "\xEA\xEE\xED\xF6\xE5\xF0\xF2 \xE7\xE2\xE5\xE7\xE4\xE0 \xEB\xE5\xF2\xEE \xF0\xE5\xEA\xE0");
+    for (std::string word; text >> word;) words.push_back(word);
+    return words;
+}();
 const Lines kSeparators = {" ", " ", "_", "-", ".", " - ", "(", ")", "[", "]", "+"};
 const Lines kExtensions = {".mp3", ".avi", ".flac", ".jpeg", ".txt", ".zip", ".iso", ""};
 

@@ -49,11 +49,6 @@ protected:
     std::string contents(const char* name) const {
         return bytesOf(local.path() + name).value_or("<missing>");
     }
-    std::vector<bool> outcomes() {
-        std::vector<bool> ok;
-        for (const auto& outcome : queue.takeOutcomes()) ok.push_back(outcome.ok);
-        return ok;
-    }
 
     TempDir tree, local;
     FtpServer server{tree.path(), slowListings(0.2)};
@@ -94,7 +89,9 @@ TEST_F(DownloadQueueTest, FailuresKeepTheOldFileAndLeaveNoPart) {
     EXPECT_FALSE(fileExists(local.path() + "two.mp3.part") ||
                  fileExists(local.path() + "odd\\name.mp3"));
     EXPECT_EQ(contents("a.mp3"), "in a folder named like it");
-    EXPECT_EQ(outcomes(), (std::vector<bool>{false, false, false, false, true}));
+    std::vector<bool> ok;
+    for (const auto& outcome : queue.takeOutcomes()) ok.push_back(outcome.ok);
+    EXPECT_EQ(ok, (std::vector<bool>{false, false, false, false, true}));
 }
 
 // Abort ends a download blocked on a server that stopped answering; the next request is the
