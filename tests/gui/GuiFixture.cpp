@@ -1,34 +1,17 @@
 #include "GuiFixture.h"
 
+#include <filesystem>
+
 #include "platform/TextLines.h"
 
 namespace quarrow::test {
-namespace {
-
-std::vector<std::string> mp3Tree(const std::string& root, int folders, int filesEach) {
-    std::vector<TreeItem> items{{"readme.txt", "r"}};
-    std::vector<std::string> names;
-    for (int d = 0; d < folders; ++d)
-        for (int f = 0; f < filesEach; ++f) {
-            const std::string name = "song" + std::to_string(d) + "_" + std::to_string(f) + ".mp3";
-            items.push_back({"dir" + std::to_string(d) + "/" + name, "x"});
-            names.push_back(name);
-        }
-    makeTree(root, items);
-    return names;
-}
-
-}  // namespace
 
 ProgramFolder::ProgramFolder(bool languages) {
     makeDirectory(path() + "TXT");
     if (!languages) return;
-    for (const char* name : {"Engl.lng", "Ru.lng"}) {
-        std::string content;
-        if (!readWholeFile(std::string(QUARROW_DATA_DIR "/TXT/") + name, content) ||
-            !writeFileAtomic(path() + "TXT/" + name, path() + "TXT/" + name + ".tmp", content))
-            qFatal("cannot copy the language file %s", name);
-    }
+    for (const char* name : {"Engl.lng", "Ru.lng"})
+        std::filesystem::copy_file(std::string(QUARROW_DATA_DIR "/TXT/") + name,
+                                   path() + "TXT/" + name);
 }
 
 void ProgramFolder::write(const char* relative, const std::vector<std::string>& lines) const {
@@ -77,8 +60,15 @@ QString Window::notice() {
 }
 
 TreeServer::TreeServer(int folders, int filesEach, double listSeconds)
-    : names(mp3Tree(tree.path(), folders, filesEach)),
-      server(tree.path(), slowListings(listSeconds)) {}
+    : server(tree.path(), slowListings(listSeconds)) {
+    std::vector<TreeItem> items{{"readme.txt", "r"}};
+    for (int d = 0; d < folders; ++d)
+        for (int f = 0; f < filesEach; ++f) {
+            names.push_back("song" + std::to_string(d) + "_" + std::to_string(f) + ".mp3");
+            items.push_back({"dir" + std::to_string(d) + "/" + names.back(), "x"});
+        }
+    makeTree(tree.path(), items);
+}
 
 QStringList itemTexts(VirtualListView* list) {
     QStringList rows;

@@ -52,7 +52,6 @@ public:
     }
     void message(QWidget*, const QString& text) override { messages.append(text); }
     void error(QWidget*, const QString& text) override { errors.append(text); }
-    // Answered with `answer`.
     bool question(QWidget*, const QString& title, const QString& text) override {
         questions.append({title, text});
         return answer;

@@ -3,7 +3,6 @@
 #include <QCheckBox>
 
 #include "engine/SnapshotFile.h"
-#include "engine/TestHelpers.h"
 #include "fixtures/FtpProxy.h"
 #include "gui/GuiFixture.h"
 #include "gui/shell/LogoArea.h"
@@ -40,7 +39,6 @@ private slots:
         const QColor green = tabBottomColour(*a.form, 0);
         QVERIFY2(green.green() > 180 && green.red() < 120, qPrintable(green.name()));
         ScanPage* page = a.form->pages().currentPage();
-        QTRY_VERIFY_WITH_TIMEOUT(page->fileList()->itemCount() > 0, 10000);
         QTRY_VERIFY(w.Label1->text().contains(QStringLiteral("Files found: ")));
 
         QVERIFY(a.scansEnd());
@@ -187,7 +185,6 @@ private slots:
         a.dialogs->saves.push_back(a.saveAs("Arhive/whole.qrnet"));
         w.Button5->click();
         QVERIFY(a.pageCount() == 1 && a.job(0)->StartStamp.ends_with("_Ses"));
-        QCOMPARE(a.job(0)->Port, server.port());
         QCOMPARE(w.Edit1->text(), QString::number(server.port()));
         QVERIFY(a.scansEnd());
         SnapshotData whole;
