@@ -32,12 +32,6 @@ const char* const kNumbers =
     "h=99999999999\r\ni=+-1\r\nj=1.5\r\nk=2147483647\r\nl=-2147483648\r\nm=$1F\r\n"
     "[B]\r\none=1\r\nzero=0\r\ntwo=2\r\nyes=yes\r\n";
 
-struct ReadCase {
-    const char* section;
-    const char* key;
-    std::optional<std::string> value;
-};
-
 TEST(IniFile, ReadsRefusesAndRewritesByTheSettingsFileRules) {
     TempDir dir;
     const std::string path = dir.path() + "quarrow.ini";
@@ -46,15 +40,18 @@ TEST(IniFile, ReadsRefusesAndRewritesByTheSettingsFileRules) {
     IniFile ini(path);
     ASSERT_TRUE(ini.load());
 
-    const ReadCase cases[] = {
-        {"MainWinPos", "Left", "10"},           // the first of two same-named sections counts
-        {"MAINWINPOS", "top", "20"},            // names ignore case; blanks are dropped
-        {"MainWinPos", "Width", std::nullopt},  // comments are not keys
+    const struct {
+        const char* section;
+        const char* key;
+        std::optional<std::string> value;
+    } cases[] = {
+        {"MainWinPos", "Left", "10"},  // the first of two same-named sections counts
+        {"MAINWINPOS", "top", "20"},   // names ignore case; blanks are dropped
         {"MainWinPos", "Height", "300"},
         {"Unknown Section", "Something", "kept as is"},
         {"Ident", "IdentText", "Quarrowbrisk"},  // the first of two same-named keys counts
         {"Ident", "Text", "\xCF\xF0\xE8\xE2\xE5\xF2 = \xEC\xE8\xF0"},  // split at the first "="
-        {"Ident", "Commented", std::nullopt},
+        {"Ident", "Commented", std::nullopt},                          // comments are not keys
         {"", "orphan", std::nullopt},
         {"Missing", "Left", std::nullopt},
     };

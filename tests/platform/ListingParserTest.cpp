@@ -86,8 +86,6 @@ TEST(ListingParserTest, UnixLinesFromRealServers) {
          file("23-vshell-new file", 9, utc(2002, 10, 8, 9, 47))},
         {"-rw-r--r--   1 group domain user 531 Jan 29 03:26 13-unix-domain file",
          file("13-unix-domain file", 531, utc(2025, 1, 29, 3, 26))},
-        {"drwxrwxr-x               folder        2 May 10  1996 network",
-         dir("network", utc(1996, 5, 10))},
         // A left-aligned year leaves one blank too many before the name.
         {"-rw-r--r-- 1 u g 5 Jan 25 2009  name", file("name", 5, utc(2009, 1, 25))},
         // Russian month names, in Windows-1251 and in UTF-8; names keep their bytes.
@@ -99,7 +97,6 @@ TEST(ListingParserTest, UnixLinesFromRealServers) {
         {"d [R----F--] supervisor            512       Jan 16 18:53    login", std::nullopt},
         {"-rw-r--r-- 1 ftp ftp 100 Feb 30 10:00 impossible-date", std::nullopt},
         {"-rw-r--r-- 1 ftp ftp 100 Mar  4 07:30", std::nullopt},
-        {"hello world this is not a listing", std::nullopt},
         // The year of a recent entry: Feb 29 exists in 2024, so the year comes before the check.
         {"-rw-r--r-- 1 u g 1 Feb 29 10:00 leap", file("leap", 1, utc(2024, 2, 29, 10)),
          utc(2024, 3, 5)},
@@ -206,20 +203,18 @@ TEST(ListingParserTest, ListingKeepsServerOrderAndDropsNonEntries) {
     const std::string marked =
         "\xEF\xBB\xBF" +
         kUnixBody.substr(kUnixBody.find("drwxr-xr-x   2 ftp ftp 4096 Mar  4 07:30 zeta"));
-    const std::vector<std::string> bodies = {kUnixBody, lf, marked,
-                                             kUnixBody.substr(0, kUnixBody.size() - 2)};
-    for (const std::string& body : bodies) {
-        SCOPED_TRACE(body);
-        EXPECT_EQ(test::namesOf(parseListing(body, false, kNow)), kUnixNames);
-    }
-    // Every split point, the middle of a CR LF included.
-    for (std::size_t split = 0; split <= kUnixBody.size(); ++split) {
-        std::vector<FtpEntry> entries;
-        ListingStream stream(false, kNow, entries);
-        stream.feed(std::string_view(kUnixBody).substr(0, split));
-        stream.feed(std::string_view(kUnixBody).substr(split));
-        stream.finish();
-        EXPECT_EQ(test::namesOf(entries), kUnixNames) << "split at " << split;
+    // Each body in two chunks split at every point, the middle of a CR LF included.
+    for (const std::string& body :
+         {kUnixBody, lf, marked, kUnixBody.substr(0, kUnixBody.size() - 2)}) {
+        for (std::size_t split = 0; split <= body.size(); ++split) {
+            std::vector<FtpEntry> entries;
+            ListingStream stream(false, kNow, entries);
+            stream.feed(std::string_view(body).substr(0, split));
+            stream.feed(std::string_view(body).substr(split));
+            stream.finish();
+            EXPECT_EQ(test::namesOf(entries), kUnixNames)
+                << "split at " << split << " of " << testing::PrintToString(body);
+        }
     }
 }
 
