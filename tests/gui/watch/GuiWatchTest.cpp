@@ -33,7 +33,11 @@ void answerDialog(std::function<void(TFormSetingSpy&)> act, bool ok = true) {
 }
 
 WatchForm entryForm(int port, const char* mask, const char* path = "/") {
-    WatchForm form{.server = "127.0.0.1", .path = path, .mask = mask, .port = std::to_string(port)};
+    WatchForm form;
+    form.server = "127.0.0.1";
+    form.path = path;
+    form.mask = mask;
+    form.port = std::to_string(port);
     form.subfolders = true;
     return form;
 }
@@ -321,11 +325,15 @@ private slots:
             QVERIFY2(spin->value() == value && spin->text() == QString::number(value), typed);
         }
         QCOMPARE(QPoint(dialog.form().intervalMinutes, dialog.form().days), QPoint(12, 9));
-        dialog.setForm({.intervalMinutes = 0, .days = 0});
+        WatchForm zero;
+        zero.intervalMinutes = zero.days = 0;
+        dialog.setForm(zero);
         QCOMPARE(QPoint(dialog.form().intervalMinutes, dialog.form().days), QPoint(1, 1));
 
         // The save button takes the chosen file, trimmed, and its filter.
-        dialog.setForm({.saveName = "old"});
+        WatchForm old;
+        old.saveName = "old";
+        dialog.setForm(old);
         dialogs.saves.push_back(SaveChoice{QStringLiteral("  /tmp/new.qrnet \t"), 3});
         for (int press = 0; press < 2; ++press) {  // the second press is cancelled
             control<QPushButton>(dialog, "Button2")->click();
