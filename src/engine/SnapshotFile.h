@@ -27,14 +27,6 @@ struct SnapshotData {
 // digits. False for anything else.
 bool readBackReference(std::string_view line, std::size_t& value);
 
-// Unpacks the container and reads the header, folder and name blocks. The folder and name
-// blocks must be equally long and every back-reference must resolve; bytes after the last
-// block are ignored. On failure `out` is untouched and `error` starts "snapshot damaged:".
-// `reuse`, when given, holds the inflated content and lends its lists (see SnapshotBuffers).
-struct SnapshotBuffers;
-bool parseSnapshot(std::string_view fileBytes, SnapshotData& out, std::string* error,
-                   SnapshotBuffers* reuse = nullptr);
-
 // What a reader of many snapshots keeps from one file to the next: each file's bytes and
 // inflated content then land in memory already in use instead of freshly mapped pages, which
 // the system must clear first. `dirs` and `names`, when a caller hands back the lists of a file
@@ -45,6 +37,13 @@ struct SnapshotBuffers {
     StringList dirs;
     StringList names;
 };
+
+// Unpacks the container and reads the header, folder and name blocks. The folder and name
+// blocks must be equally long and every back-reference must resolve; bytes after the last
+// block are ignored. On failure `out` is untouched and `error` starts "snapshot damaged:".
+// `reuse`, when given, holds the inflated content and lends its lists (see SnapshotBuffers).
+bool parseSnapshot(std::string_view fileBytes, SnapshotData& out, std::string* error,
+                   SnapshotBuffers* reuse = nullptr);
 
 // parseSnapshot over a regular file's bytes; also fails, with a message of its own, when the
 // file cannot be read or memory runs out while loading it (see loadWithinMemory).
