@@ -3,6 +3,7 @@
 #include <bit>
 #include <bitset>
 #include <cstring>
+#include <utility>
 
 #include "archive/AtOnce.h"
 #include "archive/CaseFold.h"
@@ -50,28 +51,31 @@ class SeparatorPositions {
 public:
     void find(std::string_view text) {
         words_ = (text.size() + 63) / 64;
-        bits_.assign(kSeparators.size() * words_, 0);
-        ranksFound_ = 0;
+        bits_.resize(kSeparators.size() * words_);
+        unsigned found = 0;
+        // Each word's bits are gathered in locals and stored once.
+        for (std::size_t w = 0; w < words_; ++w) {
+            std::array<std::uint64_t, kSeparators.size()> word{};
+            const std::string_view part = text.substr(w * 64, 64);
 #if defined(__SSE2__)
-        // Sixteen places at a time against every separator, without a branch on any byte (no
-        // separator is a NUL, so the padding finds nothing).
-        forEachSixteen(text, [&](std::size_t from, __m128i bytes) {
-            std::uint64_t* word = bits_.data() + from / 64;
-            for (std::size_t k = 0; k < kSeparators.size(); ++k, word += words_) {
-                const unsigned found = bytesEqual(bytes, kSeparators[k]);
-                *word |= std::uint64_t{found} << from % 64;
-                ranksFound_ |= unsigned{found != 0} << k;
-            }
-        });
+            // Sixteen places at a time against every separator, without a branch on any byte (no
+            // separator is a NUL, so the padding finds nothing).
+            forEachSixteen(part, [&](std::size_t from, __m128i bytes) {
+                matchEvery(bytes, from, word, std::make_index_sequence<kSeparators.size()>());
+            });
 #else
-        const auto& ranks = separatorRanks();
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            const std::uint8_t rank = ranks[static_cast<std::uint8_t>(text[i])];
-            if (rank == kNotSeparator) continue;
-            bits_[rank * words_ + i / 64] |= std::uint64_t{1} << i % 64;
-            ranksFound_ |= 1u << rank;
-        }
+            const auto& ranks = separatorRanks();
+            for (std::size_t i = 0; i < part.size(); ++i) {
+                const std::uint8_t rank = ranks[static_cast<std::uint8_t>(part[i])];
+                if (rank != kNotSeparator) word[rank] |= std::uint64_t{1} << i;
+            }
 #endif
+            for (std::size_t k = 0; k < kSeparators.size(); ++k) {
+                bits_[k * words_ + w] = word[k];
+                found |= unsigned{word[k] != 0} << k;
+            }
+        }
+        ranksFound_ = found;
     }
 
     // Hands (separator rank, position) to `visit` by rank, then position.
@@ -88,6 +92,16 @@ public:
     }
 
 private:
+#if defined(__SSE2__)
+    // Written out for each separator, so every comparison has its own constant.
+    template <std::size_t... K>
+    static void matchEvery(__m128i bytes, std::size_t from,
+                           std::array<std::uint64_t, kSeparators.size()>& word,
+                           std::index_sequence<K...>) {
+        ((word[K] |= std::uint64_t{bytesEqual(bytes, kSeparators[K])} << from), ...);
+    }
+#endif
+
     std::size_t words_ = 0;
     unsigned ranksFound_ = 0;  // bit k: separator k occurs
     std::vector<std::uint64_t> bits_;

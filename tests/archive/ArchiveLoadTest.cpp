@@ -76,11 +76,12 @@ TEST(ArchiveLoad, FolderReferencesReadBackAsAppendedAndResolve) {
         EXPECT_EQ(references.entry(i), entries[i]) << i;
         EXPECT_EQ(references.location(i), locations[i]) << i;
     }
-    references.appendNumber(1);
-    references.truncate(9);
+    // Names of one folder share a run; a cut inside the run keeps its start.
+    for (int i = 0; i < 3; ++i) references.appendNumber(1);
+    references.truncate(10);
     references.append("t/");
     EXPECT_EQ(references.entry(5), "x");
-    EXPECT_EQ(references.entry(9), "t/");
+    EXPECT_EQ((Lines{references.entry(9), references.entry(10)}), (Lines{"1", "t/"}));
     references.truncate(3);
     references.append("u/");
     EXPECT_EQ(references.entry(2), "07");
