@@ -7,7 +7,7 @@
 namespace quarrow {
 namespace {
 
-// Below this a huge page would mostly stand empty, and the heap serves small blocks faster.
+// The heap serves smaller blocks faster, and keeping them for reuse costs little.
 constexpr std::size_t kMappedFrom = std::size_t{4} << 20;
 
 }  // namespace
@@ -17,8 +17,6 @@ void* allocateLarge(std::size_t bytes) {
     void* memory =
         ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED) throw std::bad_alloc();
-    // Only advice: where the kernel has no huge pages to give, the mapping fills page by page.
-    ::madvise(memory, bytes, MADV_HUGEPAGE);
     return memory;
 }
 
